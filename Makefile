@@ -1,0 +1,63 @@
+# Scrimble: build, run and test.
+#   make build       native tree (unit tests) + Windows tree (Scrimble.exe) + test probe
+#   make run         start Scrimble under Wine (private X server and screenshot without $DISPLAY)
+#   make test        unit tests, then the end-to-end tests under Wine
+#   make unit | e2e  one half of `make test`
+#   make screenshot  refresh docs/screenshot.png
+
+SHELL := /bin/bash
+.SHELLFLAGS := -euo pipefail -c
+
+NATIVE_DIR := build/native
+WIN32_DIR := build/win32
+PROBE_DIR := build/probe
+EXE := $(WIN32_DIR)/Scrimble.exe
+PROBE := $(PROBE_DIR)/scrimble-probe.exe
+BUILD_TYPE ?= Release
+E2E_ARGS ?=
+
+.PHONY: all build deps native win32 probe run test unit e2e screenshot clean
+
+all: build
+
+build: deps native win32 probe
+
+# The dependency check is quick; the install script runs only when it fails.
+deps:
+	@scripts/install-deps.sh --check 2>/dev/null || scripts/install-deps.sh
+
+native: deps
+	@[ -f $(NATIVE_DIR)/build.ninja ] || cmake -S . -B $(NATIVE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake --build $(NATIVE_DIR)
+
+win32: deps
+	@[ -f $(WIN32_DIR)/build.ninja ] || cmake -S . -B $(WIN32_DIR) -G Ninja \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake --build $(WIN32_DIR)
+
+# 64-bit on purpose: it starts in a second under wine64, where a 32-bit
+# helper would need a minute through the emulated loader.
+probe: deps
+	@[ -f $(PROBE_DIR)/build.ninja ] || cmake -S tests/e2e/probe -B $(PROBE_DIR) -G Ninja \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-mingw64.cmake -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake --build $(PROBE_DIR)
+
+run: build
+	python3 scripts/run.py
+
+test: build
+	ctest --test-dir $(NATIVE_DIR) --output-on-failure
+	python3 tests/e2e/run.py $(E2E_ARGS)
+
+unit: native
+	ctest --test-dir $(NATIVE_DIR) --output-on-failure
+
+e2e: win32 probe
+	python3 tests/e2e/run.py $(E2E_ARGS)
+
+screenshot: win32 probe
+	python3 scripts/run.py --headless --screenshot docs/screenshot.png
+
+# Keeps build/wine-template: making it again takes minutes.
+clean:
+	rm -rf $(NATIVE_DIR) $(WIN32_DIR) $(PROBE_DIR) build/wine-run build/run build/e2e-artifacts

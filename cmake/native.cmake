@@ -1,0 +1,32 @@
+# Native build: the portable code with its POSIX stand-ins, the unit tests and
+# the benchmarks of the portable parts.
+target_sources(scrimble_core PRIVATE ${POSIX_SOURCES})
+
+option(SCRIMBLE_SANITIZE "Build with address and undefined-behaviour sanitizers" OFF)
+if(SCRIMBLE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+  target_compile_options(scrimble_core PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer)
+endif()
+
+find_package(GTest REQUIRED)
+enable_testing()
+include(GoogleTest)
+
+file(GLOB_RECURSE UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/*_test.cpp)
+file(GLOB_RECURSE UNIT_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/support/*.cpp)
+add_executable(scrimble_tests ${UNIT_TESTS} ${UNIT_SUPPORT})
+target_include_directories(scrimble_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(scrimble_tests PRIVATE scrimble_core GTest::gtest_main GTest::gmock)
+gtest_discover_tests(scrimble_tests DISCOVERY_TIMEOUT 60)
+
+file(GLOB FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/*_fuzz.cpp)
+if(FUZZ_TARGETS AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  foreach(f IN LISTS FUZZ_TARGETS)
+    get_filename_component(name ${f} NAME_WE)
+    add_executable(${name} ${f} ${PORTABLE_SOURCES} ${POSIX_SOURCES})
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+  endforeach()
+endif()

@@ -1,0 +1,45 @@
+# Windows resources of Scrimble.exe: the icon and button pictures, kept as
+# text art in src/ui/art and turned into .ico/.bmp files at build time, plus
+# the version information and the application manifest, compiled by windres.
+# Sets SCRIMBLE_RESOURCES for the executable's sources.
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+
+set(SCRIMBLE_ART_DIR ${CMAKE_SOURCE_DIR}/src/ui/art)
+set(SCRIMBLE_ART_OUT ${CMAKE_BINARY_DIR}/art)
+set(SCRIMBLE_ART_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/gen_art.py)
+set(SCRIMBLE_RC ${CMAKE_SOURCE_DIR}/src/ui/resources/scrimble.rc)
+
+# Named explicitly: the .rc refers to each output by name, and whether an art
+# file yields a .bmp or an .ico is written inside it.
+set(SCRIMBLE_ART_BITMAPS full_screen active_window save explorer print home path)
+set(SCRIMBLE_ART_ICONS app)
+
+set(art_sources)
+set(art_outputs)
+foreach(name IN LISTS SCRIMBLE_ART_BITMAPS)
+  list(APPEND art_sources ${SCRIMBLE_ART_DIR}/${name}.art)
+  list(APPEND art_outputs ${SCRIMBLE_ART_OUT}/${name}.bmp)
+endforeach()
+foreach(name IN LISTS SCRIMBLE_ART_ICONS)
+  list(APPEND art_sources ${SCRIMBLE_ART_DIR}/${name}.art)
+  list(APPEND art_outputs ${SCRIMBLE_ART_OUT}/${name}.ico)
+endforeach()
+
+add_custom_command(
+  OUTPUT ${art_outputs}
+  COMMAND ${Python3_EXECUTABLE} ${SCRIMBLE_ART_SCRIPT} --out-dir ${SCRIMBLE_ART_OUT} ${art_sources}
+  DEPENDS ${art_sources} ${SCRIMBLE_ART_SCRIPT}
+  COMMENT "Generating icon and button pictures from text art"
+  VERBATIM)
+add_custom_target(scrimble_art DEPENDS ${art_outputs})
+
+# windres finds "ui/resource_ids.h" under src/, the manifest beside the .rc and
+# the generated pictures in the build tree. It reports no header dependencies,
+# so everything the .rc pulls in is listed by hand.
+set_source_files_properties(${SCRIMBLE_RC} PROPERTIES
+  INCLUDE_DIRECTORIES "${CMAKE_SOURCE_DIR}/src;${CMAKE_SOURCE_DIR}/src/ui/resources;${SCRIMBLE_ART_OUT}"
+  OBJECT_DEPENDS "${art_outputs};${CMAKE_SOURCE_DIR}/src/ui/resource_ids.h;${CMAKE_SOURCE_DIR}/src/ui/resources/scrimble.manifest")
+
+# The generated pictures ride along as sources so that their custom command
+# belongs to whichever target compiles the .rc.
+set(SCRIMBLE_RESOURCES ${SCRIMBLE_RC} ${art_outputs})

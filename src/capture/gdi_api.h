@@ -1,0 +1,79 @@
+// The Windows calls the capture engine makes, one method each, so that the
+// engine's order of calls and its handling of handles can be checked without
+// a screen. Handles travel as plain values; the structures mirror the Windows
+// records they stand for (the Windows side checks the layouts).
+#pragma once
+
+#include <cstdint>
+
+#include "platform/bmp_writer.h"  // PaletteEntry
+#include "platform/picture.h"
+
+namespace scrimble {
+
+// RECT
+struct Rect32 {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
+// LOGPALETTE with room for every entry of a 256-colour palette.
+struct LogPalette256 {
+    std::uint16_t version = 0;
+    std::uint16_t count = 0;
+    PaletteEntry entries[256] = {};
+};
+
+// PICTDESC for a bitmap picture.
+struct PictDesc {
+    static constexpr std::uint32_t kPicTypeBitmap = 1;
+    std::uint32_t size = 20;
+    std::uint32_t type = kPicTypeBitmap;
+    NativeHandle bitmap = 0;
+    NativeHandle palette = 0;  // 0 = none
+};
+
+namespace gdi {
+constexpr int kRasterCaps = 38;     // RASTERCAPS
+constexpr int kSizePalette = 104;   // SIZEPALETTE
+constexpr int kRcPalette = 0x100;   // RC_PALETTE
+constexpr std::uint32_t kSrcCopy = 0x00CC0020;
+constexpr std::uint16_t kPaletteVersion = 0x300;
+}  // namespace gdi
+
+class GdiApi {
+public:
+    virtual ~GdiApi() = default;
+
+    // user32
+    virtual NativeHandle GetDC(NativeHandle window) = 0;
+    virtual NativeHandle GetWindowDC(NativeHandle window) = 0;
+    virtual int ReleaseDC(NativeHandle window, NativeHandle dc) = 0;
+    virtual NativeHandle GetDesktopWindow() = 0;
+    virtual NativeHandle GetForegroundWindow() = 0;
+    virtual bool GetWindowRect(NativeHandle window, Rect32& rect) = 0;
+
+    // gdi32
+    virtual NativeHandle CreateCompatibleDC(NativeHandle dc) = 0;
+    virtual NativeHandle CreateCompatibleBitmap(NativeHandle dc, int width, int height) = 0;
+    virtual NativeHandle SelectObject(NativeHandle dc, NativeHandle object) = 0;
+    virtual int GetDeviceCaps(NativeHandle dc, int index) = 0;
+    virtual unsigned GetSystemPaletteEntries(NativeHandle dc, unsigned first, unsigned count,
+                                             PaletteEntry* entries) = 0;
+    virtual NativeHandle CreatePalette(const LogPalette256& palette) = 0;
+    virtual NativeHandle SelectPalette(NativeHandle dc, NativeHandle palette, bool forceBackground) = 0;
+    virtual unsigned RealizePalette(NativeHandle dc) = 0;
+    virtual bool BitBlt(NativeHandle dest, int x, int y, int width, int height, NativeHandle source,
+                        int sourceX, int sourceY, std::uint32_t rop) = 0;
+    virtual bool DeleteDC(NativeHandle dc) = 0;
+    virtual bool DeleteObject(NativeHandle object) = 0;
+
+    // OLE: a picture that owns the bitmap and palette of `desc` when `own` is
+    // set. Null when no picture object could be made; the handles are then
+    // still the caller's, as they are when this throws.
+    virtual PicturePtr OleCreatePictureIndirect(const PictDesc& desc, bool own) = 0;
+};
+
+}  // namespace scrimble

@@ -1,0 +1,251 @@
+#include "capture/mdlCapture.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "platform/errors.h"
+
+namespace scrimble::mdlCapture {
+namespace {
+
+// Each guard below undoes one step of CaptureArea if an exception leaves the
+// capture half-way. On the normal path the capture undoes the steps itself, in
+// its own order, and the guard then has nothing left to do. A cleanup call that
+// throws from a destructor is swallowed: the exception already in flight is the
+// one the caller must see.
+
+// A device context from GetDC or GetWindowDC, given back with ReleaseDC.
+class SourceDc {
+public:
+    SourceDc(GdiApi& gdi, NativeHandle window, bool clientArea)
+        : gdi_(gdi), window_(window), dc_(clientArea ? gdi.GetDC(window) : gdi.GetWindowDC(window)) {}
+    SourceDc(const SourceDc&) = delete;
+    SourceDc& operator=(const SourceDc&) = delete;
+    ~SourceDc() {
+        try { Release(); } catch (...) {}
+    }
+    NativeHandle Get() const { return dc_; }
+    void Release() {
+        if (!held_) return;
+        held_ = false;  // once only, even if the call throws
+        gdi_.ReleaseDC(window_, dc_);
+    }
+
+private:
+    GdiApi& gdi_;
+    NativeHandle window_;
+    NativeHandle dc_;
+    bool held_ = true;
+};
+
+// A memory device context from CreateCompatibleDC, ended with DeleteDC.
+class MemoryDc {
+public:
+    MemoryDc(GdiApi& gdi, NativeHandle source) : gdi_(gdi), dc_(gdi.CreateCompatibleDC(source)) {}
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    ~MemoryDc() {
+        try { Delete(); } catch (...) {}
+    }
+    NativeHandle Get() const { return dc_; }
+    void Delete() {
+        if (!held_) return;
+        held_ = false;
+        gdi_.DeleteDC(dc_);
+    }
+
+private:
+    GdiApi& gdi_;
+    NativeHandle dc_;
+    bool held_ = true;
+};
+
+// A bitmap or palette that is ours to delete until it is handed on.
+class GdiObject {
+public:
+    GdiObject(GdiApi& gdi, NativeHandle handle = 0) : gdi_(gdi), handle_(handle) {}
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    ~GdiObject() {
+        if (handle_ == 0) return;
+        try { gdi_.DeleteObject(handle_); } catch (...) {}
+    }
+    NativeHandle Get() const { return handle_; }
+    void Reset(NativeHandle handle) { handle_ = handle; }
+    void Release() { handle_ = 0; }
+
+private:
+    GdiApi& gdi_;
+    NativeHandle handle_;
+};
+
+// Selects a bitmap into a memory context and puts the previous one back.
+class BitmapSelection {
+public:
+    BitmapSelection(GdiApi& gdi, NativeHandle dc, NativeHandle bitmap)
+        : gdi_(gdi), dc_(dc), previous_(gdi.SelectObject(dc, bitmap)) {}
+    BitmapSelection(const BitmapSelection&) = delete;
+    BitmapSelection& operator=(const BitmapSelection&) = delete;
+    ~BitmapSelection() {
+        try { Restore(); } catch (...) {}
+    }
+    // Returns what the context held until now: the bitmap selected above.
+    NativeHandle Restore() {
+        if (!active_) return 0;
+        active_ = false;
+        return gdi_.SelectObject(dc_, previous_);
+    }
+
+private:
+    GdiApi& gdi_;
+    NativeHandle dc_;
+    NativeHandle previous_;
+    bool active_ = true;
+};
+
+// Selects a palette into a memory context (in the foreground) and puts the
+// previous one back; does nothing when no palette was selected.
+class PaletteSelection {
+public:
+    PaletteSelection(GdiApi& gdi, NativeHandle dc) : gdi_(gdi), dc_(dc) {}
+    PaletteSelection(const PaletteSelection&) = delete;
+    PaletteSelection& operator=(const PaletteSelection&) = delete;
+    ~PaletteSelection() {
+        try { Restore(); } catch (...) {}
+    }
+    void Select(NativeHandle palette) {
+        previous_ = gdi_.SelectPalette(dc_, palette, false);
+        active_ = true;
+    }
+    // Returns what the context held until now: the palette selected above.
+    NativeHandle Restore() {
+        if (!active_) return 0;
+        active_ = false;
+        return gdi_.SelectPalette(dc_, previous_, false);
+    }
+
+private:
+    GdiApi& gdi_;
+    NativeHandle dc_;
+    NativeHandle previous_ = 0;
+    bool active_ = false;
+};
+
+// A display that works through a 256-entry hardware palette: the copy needs
+// the system palette to keep its colours.
+bool UsesSystemPalette(int maskedRasterCaps, int paletteSize) {
+    return maskedRasterCaps != 0 && paletteSize == 256;
+}
+
+// Nearest 32-bit integer, an exact half going to the even neighbour. Done by
+// hand so that it does not depend on the floating-point rounding mode.
+std::int32_t RoundToInt32(float value) {
+    const double x = value;  // exact: every float is a double
+    double rounded = std::floor(x);
+    const double fraction = x - rounded;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0)) rounded += 1.0;
+    if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
+          rounded <= std::numeric_limits<std::int32_t>::max())) {
+        throw OverflowError();  // also NaN
+    }
+    return static_cast<std::int32_t>(rounded);
+}
+
+std::int32_t PixelsFromTwips(float twips, float twipsPerPixel) {
+    const std::int32_t total = RoundToInt32(twips);
+    const std::int32_t perPixel = RoundToInt32(twipsPerPixel);
+    if (perPixel == 0) {
+        throw RuntimeError(ErrorCode::CaptureFailed, L"画面の大きさを求められません。");
+    }
+    if (total == std::numeric_limits<std::int32_t>::min() && perPixel == -1) throw OverflowError();
+    return total / perPixel;  // truncates toward zero
+}
+
+std::int32_t CheckedDifference(std::int32_t high, std::int32_t low) {
+    const std::int64_t difference = static_cast<std::int64_t>(high) - low;
+    if (difference < std::numeric_limits<std::int32_t>::min() ||
+        difference > std::numeric_limits<std::int32_t>::max()) {
+        throw OverflowError();
+    }
+    return static_cast<std::int32_t>(difference);
+}
+
+}  // namespace
+
+PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::int32_t left,
+                       std::int32_t top, std::int32_t width, std::int32_t height) {
+    LogPalette256 paletteBuffer{};  // zero-filled for every call
+    // Declared before the device contexts so that, on a failure, the bitmap and
+    // palette are deleted only after they have been selected out.
+    GdiObject bitmap(gdi);
+    GdiObject palette(gdi);
+    NativeHandle pictureBitmap = 0;
+    NativeHandle picturePalette = 0;
+    {
+        SourceDc source(gdi, window, clientArea);
+        MemoryDc memory(gdi, source.Get());
+        bitmap.Reset(gdi.CreateCompatibleBitmap(source.Get(), width, height));
+        BitmapSelection bitmapSelection(gdi, memory.Get(), bitmap.Get());
+
+        const int rasterCaps = gdi.GetDeviceCaps(source.Get(), gdi::kRasterCaps) & gdi::kRcPalette;
+        const int paletteSize = gdi.GetDeviceCaps(source.Get(), gdi::kSizePalette);
+        const bool withPalette = UsesSystemPalette(rasterCaps, paletteSize);
+
+        PaletteSelection paletteSelection(gdi, memory.Get());
+        if (withPalette) {
+            paletteBuffer.version = gdi::kPaletteVersion;
+            paletteBuffer.count = 256;
+            gdi.GetSystemPaletteEntries(source.Get(), 0, 256, paletteBuffer.entries);
+            palette.Reset(gdi.CreatePalette(paletteBuffer));
+            paletteSelection.Select(palette.Get());
+            gdi.RealizePalette(memory.Get());
+        }
+
+        gdi.BitBlt(memory.Get(), 0, 0, width, height, source.Get(), left, top, gdi::kSrcCopy);
+
+        pictureBitmap = bitmapSelection.Restore();
+        if (withPalette) picturePalette = paletteSelection.Restore();
+        memory.Delete();
+        source.Release();
+    }
+
+    // The picture is built from what the re-selections gave back, which on
+    // every sane run are the handles made above. Whatever was made here but not
+    // handed over stays ours and goes when this function returns.
+    if (bitmap.Get() == pictureBitmap) bitmap.Release();
+    if (palette.Get() == picturePalette) palette.Release();
+    return PictureFromBitmap(gdi, pictureBitmap, picturePalette);
+}
+
+PicturePtr CaptureFullScreen(GdiApi& gdi, const ScreenTwips& screen) {
+    const NativeHandle desktop = gdi.GetDesktopWindow();
+    const std::int32_t width = PixelsFromTwips(screen.width, screen.twipsPerPixelX);
+    const std::int32_t height = PixelsFromTwips(screen.height, screen.twipsPerPixelY);
+    return CaptureArea(gdi, desktop, false, 0, 0, width, height);
+}
+
+PicturePtr CaptureForegroundWindow(GdiApi& gdi) {
+    const NativeHandle window = gdi.GetForegroundWindow();
+    Rect32 bounds{};
+    gdi.GetWindowRect(window, bounds);  // unreadable bounds stay zero: a 0 x 0 area
+    const std::int32_t height = CheckedDifference(bounds.bottom, bounds.top);
+    const std::int32_t width = CheckedDifference(bounds.right, bounds.left);
+    return CaptureArea(gdi, window, false, 0, 0, width, height);
+}
+
+PicturePtr PictureFromBitmap(GdiApi& gdi, NativeHandle bitmap, NativeHandle palette) {
+    GdiObject bitmapOwner(gdi, bitmap);
+    GdiObject paletteOwner(gdi, palette);
+    PictDesc desc;
+    desc.bitmap = bitmap;
+    desc.palette = palette;
+    PicturePtr picture = gdi.OleCreatePictureIndirect(desc, true);
+    if (picture) {
+        bitmapOwner.Release();
+        paletteOwner.Release();
+    }
+    return picture;
+}
+
+}  // namespace scrimble::mdlCapture

@@ -1,0 +1,36 @@
+// The capture engine: copies an area of a window's device context into a new
+// bitmap of the source's own format (with a copy of the system palette on a
+// 256-colour palette display) and wraps it in a picture that owns it.
+#pragma once
+
+#include <cstdint>
+
+#include "capture/gdi_api.h"
+#include "platform/picture.h"
+#include "platform/services.h"
+
+namespace scrimble::mdlCapture {
+
+// Copies width x height pixels from (left, top) of the window's client-area
+// device context (clientArea) or whole-window device context. Null when the
+// picture object cannot be made. Every device context taken is given back on
+// every path, and no bitmap or palette is left behind when this fails.
+PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::int32_t left,
+                       std::int32_t top, std::int32_t width, std::int32_t height);
+
+// The whole desktop, sized from the screen in twips: each value rounded to the
+// nearest integer (halves to even), size divided by twips per pixel with
+// truncation. OverflowError for a value outside 32 bits, CaptureFailed when a
+// twips-per-pixel value rounds to zero.
+PicturePtr CaptureFullScreen(GdiApi& gdi, const ScreenTwips& screen);
+
+// The whole foreground window, title bar and borders included. A window whose
+// bounds cannot be read gives a 0 x 0 area. OverflowError, before any device
+// context is taken, when its width or height does not fit 32 bits.
+PicturePtr CaptureForegroundWindow(GdiApi& gdi);
+
+// Takes both handles (palette 0 = none): the picture owns them, or, when no
+// picture can be made, they are deleted here. Null in that case.
+PicturePtr PictureFromBitmap(GdiApi& gdi, NativeHandle bitmap, NativeHandle palette);
+
+}  // namespace scrimble::mdlCapture

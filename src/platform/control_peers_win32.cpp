@@ -1,0 +1,344 @@
+#include "platform/control_peers_win32.h"
+
+#include <commctrl.h>
+#include <imm.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/main_window_win32.h"
+
+namespace scrimble::win32 {
+
+using forms::ControlKind;
+
+namespace {
+
+constexpr wchar_t kPreviewClass[] = L"ScrimblePreview";
+constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+
+WindowControlPeer* PeerOf(HWND hwnd) {
+    return reinterpret_cast<WindowControlPeer*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+std::wstring WindowText(HWND hwnd) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Text boxes keep the selection rule of the window's own code: entering a box
+// must not select its whole text behind that code's back.
+LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
+    if (message == WM_GETDLGCODE) result &= ~static_cast<LRESULT>(DLGC_HASSETSEL);
+    return result;
+}
+
+// The preview: the picture stretched over the whole control.
+LRESULT CALLBACK PreviewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCHITTEST) return HTCLIENT;  // so that its tooltip shows
+    if (message != WM_PAINT) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(hwnd, &paint);
+    RECT client;
+    ::GetClientRect(hwnd, &client);
+    const WindowControlPeer* peer = PeerOf(hwnd);
+    const PicturePtr picture = peer != nullptr ? peer->ShownPicture() : nullptr;
+    HBITMAP bitmap = picture ? reinterpret_cast<HBITMAP>(picture->Bitmap()) : nullptr;
+    BITMAP info{};
+    if (bitmap != nullptr && ::GetObjectW(bitmap, sizeof(info), &info) != 0) {
+        UniqueMemoryDc source(::CreateCompatibleDC(dc));
+        Selection selected(source.get(), bitmap);
+        HPALETTE palette = reinterpret_cast<HPALETTE>(picture->Palette());
+        PaletteSelection screenPalette(dc, palette);
+        ::SetStretchBltMode(dc, HALFTONE);
+        ::SetBrushOrgEx(dc, 0, 0, nullptr);
+        ::StretchBlt(dc, 0, 0, client.right, client.bottom, source.get(), 0, 0, info.bmWidth, info.bmHeight,
+                     SRCCOPY);
+    } else {
+        ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+    }
+    ::EndPaint(hwnd, &paint);
+    return 0;
+}
+
+struct WindowKind {
+    const wchar_t* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+WindowKind KindOf(const forms::ControlSpec& spec) {
+    switch (spec.kind) {
+        case ControlKind::Label:
+            return {L"STATIC", SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX | SS_NOTIFY, 0};
+        case ControlKind::Frame:
+            return {L"BUTTON", BS_GROUPBOX, 0};
+        case ControlKind::CommandButton:
+            return {L"BUTTON", BS_OWNERDRAW | WS_TABSTOP, 0};
+        case ControlKind::CheckBox:
+            return {L"BUTTON", BS_3STATE | WS_TABSTOP, 0};
+        case ControlKind::ComboList:
+            return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
+        case ControlKind::TextBox:
+            return {L"EDIT", static_cast<DWORD>(ES_AUTOHSCROLL | WS_TABSTOP | (spec.alignRight ? ES_RIGHT : ES_LEFT)),
+                    WS_EX_CLIENTEDGE};
+        case ControlKind::Image:
+            return {kPreviewClass, WS_BORDER, 0};
+        case ControlKind::StatusBar:
+            return {STATUSCLASSNAMEW, CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0};
+    }
+    return {L"STATIC", 0, 0};
+}
+
+int StackingRank(const forms::ControlSpec& spec) {
+    switch (spec.kind) {
+        case ControlKind::CommandButton:
+        case ControlKind::CheckBox:
+        case ControlKind::ComboList:
+        case ControlKind::TextBox:
+            return 0;
+        case ControlKind::StatusBar: return 1;
+        case ControlKind::Label: return 2;
+        case ControlKind::Image: return 3;
+        case ControlKind::Frame: return 4;
+    }
+    return 5;
+}
+
+}  // namespace
+
+void RegisterControlClasses(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX common{sizeof(common), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&common);
+    WNDCLASSEXW preview{};
+    preview.cbSize = sizeof(preview);
+    preview.lpfnWndProc = PreviewProc;
+    preview.hInstance = instance;
+    preview.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    preview.lpszClassName = kPreviewClass;
+    ::RegisterClassExW(&preview);
+}
+
+WindowControlPeer::WindowControlPeer(MainWindow& window, HWND hwnd, ControlKind kind)
+    : window_(window), hwnd_(hwnd), kind_(kind) {
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+WindowControlPeer::~WindowControlPeer() {
+    if (::IsWindow(hwnd_)) ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+}
+
+std::wstring WindowControlPeer::Text() const {
+    if (kind_ == ControlKind::CommandButton || kind_ == ControlKind::StatusBar) return caption_;
+    return WindowText(hwnd_);
+}
+
+void WindowControlPeer::SetText(const std::wstring& text) {
+    switch (kind_) {
+        case ControlKind::CommandButton:
+            caption_ = text;  // the window text is the button's accessible name
+            break;
+        case ControlKind::StatusBar:
+            caption_ = text;
+            ::SendMessageW(hwnd_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(caption_.c_str()));
+            ::SetWindowTextW(hwnd_, caption_.c_str());
+            break;
+        default:
+            ::SetWindowTextW(hwnd_, text.c_str());
+            break;
+    }
+}
+
+int WindowControlPeer::Check() const {
+    switch (::SendMessageW(hwnd_, BM_GETCHECK, 0, 0)) {
+        case BST_CHECKED: return 1;
+        case BST_INDETERMINATE: return 2;
+        default: return 0;
+    }
+}
+
+void WindowControlPeer::SetCheck(int value) {
+    const WPARAM state = value == 1 ? BST_CHECKED : value == 2 ? BST_INDETERMINATE : BST_UNCHECKED;
+    ::SendMessageW(hwnd_, BM_SETCHECK, state, 0);
+}
+
+int WindowControlPeer::ListIndex() const {
+    const LRESULT index = ::SendMessageW(hwnd_, CB_GETCURSEL, 0, 0);
+    return index == CB_ERR ? -1 : static_cast<int>(index);
+}
+
+void WindowControlPeer::SetListIndex(int index) { ::SendMessageW(hwnd_, CB_SETCURSEL, index, 0); }
+
+void WindowControlPeer::AddItem(const std::wstring& item) {
+    ::SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+int WindowControlPeer::ListCount() const {
+    return static_cast<int>(::SendMessageW(hwnd_, CB_GETCOUNT, 0, 0));
+}
+
+std::wstring WindowControlPeer::Item(int index) const {
+    const LRESULT length = ::SendMessageW(hwnd_, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR) return std::wstring();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied = ::SendMessageW(hwnd_, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied == CB_ERR ? 0 : static_cast<size_t>(copied));
+    return text;
+}
+
+bool WindowControlPeer::Enabled() const { return ::IsWindowEnabled(hwnd_) != FALSE; }
+
+void WindowControlPeer::SetEnabled(bool enabled) {
+    ::EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+    if (kind_ == ControlKind::CommandButton) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool WindowControlPeer::Visible() const { return (::GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+void WindowControlPeer::SetVisible(bool visible) { ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
+
+void WindowControlPeer::SetToolTip(const std::wstring& text) {
+    window_.SetToolTip(hwnd_, text);
+    // Picture buttons have no caption: their tooltip is what a screen reader says.
+    if (kind_ == ControlKind::CommandButton) ::SetWindowTextW(hwnd_, text.c_str());
+}
+
+void WindowControlPeer::SetMaxLength(int length) { ::SendMessageW(hwnd_, EM_LIMITTEXT, length, 0); }
+
+int WindowControlPeer::SelStart() const {
+    DWORD start = 0;
+    DWORD end = 0;
+    ::SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(start);
+}
+
+int WindowControlPeer::SelLength() const {
+    DWORD start = 0;
+    DWORD end = 0;
+    ::SendMessageW(hwnd_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(end - start);
+}
+
+void WindowControlPeer::SetSelection(int start, int length) {
+    ::SendMessageW(hwnd_, EM_SETSEL, start, start + length);
+}
+
+void WindowControlPeer::SetPicture(const PicturePtr& picture) {
+    picture_ = picture;
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
+    ::UpdateWindow(hwnd_);
+}
+
+void WindowControlPeer::Focus() { window_.RequestFocus(hwnd_); }
+
+std::unique_ptr<forms::ControlPeer> ControlPeerFactory::CreatePeer(const forms::ControlSpec& spec, int row) {
+    const WindowKind kind = KindOf(spec);
+    HWND hwnd = ::CreateWindowExW(kind.exStyle, kind.className, L"", kChildStyle | kind.style, 0, 0, 0, 0,
+                                  window_.hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstId_ + row)),
+                                  window_.instance(), nullptr);
+    auto peer = std::make_unique<WindowControlPeer>(window_, hwnd, spec.kind);
+    if (spec.kind == ControlKind::StatusBar) ::SendMessageW(hwnd, SB_SIMPLE, TRUE, 0);
+    if (spec.kind == ControlKind::TextBox) ::SetWindowSubclass(hwnd, TextBoxProc, 1, 0);
+    if (spec.imeDisabled) ::ImmAssociateContextEx(hwnd, nullptr, 0);
+    if (spec.pictureId != 0) {
+        peer->SetButtonBitmap(static_cast<HBITMAP>(::LoadImageW(
+            window_.instance(), MAKEINTRESOURCEW(spec.pictureId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    }
+    created_.push_back({hwnd, &spec, Absolute(spec)});
+    return peer;
+}
+
+forms::TwipsRect ControlPeerFactory::Absolute(const forms::ControlSpec& spec) const {
+    forms::TwipsRect rect = spec.rect;
+    if (spec.container == nullptr) return rect;
+    for (const Created& other : created_) {
+        if (std::strcmp(other.spec->name, spec.container) == 0) {
+            rect.left += other.absolute.left;
+            rect.top += other.absolute.top;
+            break;
+        }
+    }
+    return rect;
+}
+
+void ControlPeerFactory::Finish(forms::Form&) {
+    std::vector<Created> order = created_;
+    std::stable_sort(order.begin(), order.end(), [](const Created& a, const Created& b) {
+        const int rankA = StackingRank(*a.spec);
+        const int rankB = StackingRank(*b.spec);
+        if (rankA != rankB) return rankA < rankB;
+        return a.spec->tabIndex < b.spec->tabIndex;
+    });
+    for (const Created& created : order) {
+        ::SetWindowPos(created.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+}
+
+void PlaceComboBox(HWND combo, int x, int y, int width, int height) {
+    const int items = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    const int itemHeight = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+    const int dropped = height + std::max(1, items) * std::max(1, itemHeight) + 4;
+    ::SetWindowPos(combo, nullptr, x, y, width, dropped, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The closed height follows the selection field; adjust the field so that
+    // the closed box has the height the layout asks for.
+    RECT closed;
+    ::GetWindowRect(combo, &closed);
+    const int field = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    const int wanted = field + height - (closed.bottom - closed.top);
+    if (wanted > 0 && wanted != field) {
+        ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+    }
+}
+
+void DrawPictureButton(const DRAWITEMSTRUCT& item) {
+    HDC dc = item.hDC;
+    RECT rect = item.rcItem;
+    const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    ::DrawFrameControl(dc, &rect, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+
+    const WindowControlPeer* peer = PeerOf(item.hwndItem);
+    HBITMAP bitmap = peer != nullptr ? peer->ButtonBitmap() : nullptr;
+    BITMAP info{};
+    if (bitmap != nullptr && ::GetObjectW(bitmap, sizeof(info), &info) != 0) {
+        const int x = rect.left + (rect.right - rect.left - info.bmWidth) / 2 + (pushed ? 1 : 0);
+        const int y = rect.top + (rect.bottom - rect.top - info.bmHeight) / 2 + (pushed ? 1 : 0);
+        UniqueMemoryDc source(::CreateCompatibleDC(dc));
+        Selection selectedPicture(source.get(), bitmap);
+        constexpr COLORREF kBackground = RGB(192, 192, 192);
+        if (!disabled) {
+            ::TransparentBlt(dc, x, y, info.bmWidth, info.bmHeight, source.get(), 0, 0, info.bmWidth,
+                             info.bmHeight, kBackground);
+        } else {
+            // Greyed: the picture's shape embossed in the system's highlight
+            // and shadow colours, as disabled toolbar buttons look.
+            UniqueBitmap maskBitmap(::CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr));
+            UniqueMemoryDc mask(::CreateCompatibleDC(dc));
+            Selection selectedMask(mask.get(), maskBitmap.get());
+            ::SetBkColor(source.get(), kBackground);
+            ::BitBlt(mask.get(), 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
+            const COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
+            const COLORREF oldBack = ::SetBkColor(dc, RGB(255, 255, 255));
+            constexpr DWORD kPaintWhereMaskIsBlack = 0x00B8074A;
+            {
+                Selection brush(dc, ::GetSysColorBrush(COLOR_3DHILIGHT));
+                ::BitBlt(dc, x + 1, y + 1, info.bmWidth, info.bmHeight, mask.get(), 0, 0, kPaintWhereMaskIsBlack);
+            }
+            {
+                Selection brush(dc, ::GetSysColorBrush(COLOR_3DSHADOW));
+                ::BitBlt(dc, x, y, info.bmWidth, info.bmHeight, mask.get(), 0, 0, kPaintWhereMaskIsBlack);
+            }
+            ::SetTextColor(dc, oldText);
+            ::SetBkColor(dc, oldBack);
+        }
+    }
+    if ((item.itemState & ODS_FOCUS) != 0) {
+        RECT focus = rect;
+        ::InflateRect(&focus, -3, -3);
+        ::DrawFocusRect(dc, &focus);
+    }
+}
+
+}  // namespace scrimble::win32

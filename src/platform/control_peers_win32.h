@@ -1,0 +1,87 @@
+// Real Win32 controls behind the forms runtime's Control.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/control_spec.h"
+#include "platform/form_builder.h"
+#include "platform/win32_handles.h"
+
+namespace scrimble::win32 {
+
+class MainWindow;
+
+class WindowControlPeer : public forms::ControlPeer {
+public:
+    WindowControlPeer(MainWindow& window, HWND hwnd, forms::ControlKind kind);
+    ~WindowControlPeer() override;
+
+    std::wstring Text() const override;
+    void SetText(const std::wstring& text) override;
+    int Check() const override;
+    void SetCheck(int value) override;
+    int ListIndex() const override;
+    void SetListIndex(int index) override;
+    void AddItem(const std::wstring& item) override;
+    int ListCount() const override;
+    std::wstring Item(int index) const override;
+    bool Enabled() const override;
+    void SetEnabled(bool enabled) override;
+    bool Visible() const override;
+    void SetVisible(bool visible) override;
+    void SetToolTip(const std::wstring& text) override;
+    void SetMaxLength(int length) override;
+    int SelStart() const override;
+    int SelLength() const override;
+    void SetSelection(int start, int length) override;
+    void SetPicture(const PicturePtr& picture) override;
+    void Focus() override;
+    NativeHandle Handle() const override { return reinterpret_cast<NativeHandle>(hwnd_); }
+
+    // What the painting code draws: a button's picture, the preview's picture.
+    HBITMAP ButtonBitmap() const { return buttonBitmap_.get(); }
+    void SetButtonBitmap(HBITMAP bitmap) { buttonBitmap_.reset(bitmap); }
+    const PicturePtr& ShownPicture() const { return picture_; }
+
+private:
+    MainWindow& window_;
+    HWND hwnd_;
+    forms::ControlKind kind_;
+    std::wstring caption_;  // buttons and the status bar keep their own text
+    UniqueBitmap buttonBitmap_;
+    PicturePtr picture_;
+};
+
+class ControlPeerFactory : public forms::PeerFactory {
+public:
+    struct Created {
+        HWND hwnd;
+        const forms::ControlSpec* spec;
+        forms::TwipsRect absolute;  // relative to the client area
+    };
+
+    ControlPeerFactory(MainWindow& window, int firstControlId) : window_(window), firstId_(firstControlId) {}
+    std::unique_ptr<forms::ControlPeer> CreatePeer(const forms::ControlSpec& spec, int row) override;
+    // Stacking order: focusable controls in tab order on top, then the status
+    // bar, labels, the image, and the frames at the bottom.
+    void Finish(forms::Form& form) override;
+    const std::vector<Created>& created() const { return created_; }
+
+private:
+    forms::TwipsRect Absolute(const forms::ControlSpec& spec) const;
+
+    MainWindow& window_;
+    int firstId_;
+    std::vector<Created> created_;
+};
+
+void RegisterControlClasses(HINSTANCE instance);
+// A drop-down list whose closed height is exactly height pixels.
+void PlaceComboBox(HWND combo, int x, int y, int width, int height);
+void DrawPictureButton(const DRAWITEMSTRUCT& item);
+
+}  // namespace scrimble::win32

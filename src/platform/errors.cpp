@@ -1,0 +1,42 @@
+#include "platform/errors.h"
+
+#include <utility>
+
+namespace scrimble {
+
+RuntimeError::RuntimeError(ErrorCode code, std::wstring description)
+    : code_(code), description_(std::move(description)) {}
+
+std::wstring RuntimeError::MessageText() const {
+    return std::to_wstring(Number()) + L" : " + description_;
+}
+
+RuntimeError OverflowError() {
+    return {ErrorCode::Overflow, L"オーバーフローしました。"};
+}
+
+RuntimeError TypeMismatchError() {
+    return {ErrorCode::TypeMismatch, L"数値ではありません。"};
+}
+
+RuntimeError InvalidPropertyValueError() {
+    return {ErrorCode::InvalidPropertyValue, L"プロパティの値が不正です。"};
+}
+
+RuntimeError FileWriteError(const std::wstring& path) {
+    return {ErrorCode::FileWriteFailed, L"ファイルに書き込めません: " + path};
+}
+
+RuntimeError FileReadError(const std::wstring& path) {
+    return {ErrorCode::FileReadFailed, L"ファイルを読み込めません: " + path};
+}
+
+RuntimeError FileNotFoundError(const std::wstring& path) {
+    return {ErrorCode::FileNotFound, L"ファイルが見つかりません: " + path};
+}
+
+RuntimeError ClipboardBusyError() {
+    return {ErrorCode::ClipboardBusy, L"クリップボードを開けません。他のプログラムが使用中です。"};
+}
+
+}  // namespace scrimble

@@ -1,0 +1,44 @@
+// Errors that end a command. Each kind carries its own number and a description
+// the user can read; handlers that recover show "number : description".
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace scrimble {
+
+enum class ErrorCode : int {
+    Overflow = 6,              // a number outside the range of its type
+    TypeMismatch = 13,         // a text that is no number
+    FileNotFound = 53,
+    FileWriteFailed = 75,      // a file that cannot be created or written
+    FileReadFailed = 76,       // a file that cannot be read
+    InvalidPropertyValue = 380,
+    ClipboardBusy = 521,       // another program holds the clipboard open
+    CaptureFailed = 480,       // the screen could not be copied
+};
+
+class RuntimeError : public std::exception {
+public:
+    RuntimeError(ErrorCode code, std::wstring description);
+    int Number() const { return static_cast<int>(code_); }
+    ErrorCode Code() const { return code_; }
+    const std::wstring& Description() const { return description_; }
+    // "number : description", the layout every error message box uses.
+    std::wstring MessageText() const;
+    const char* what() const noexcept override { return "scrimble::RuntimeError"; }
+
+private:
+    ErrorCode code_;
+    std::wstring description_;
+};
+
+RuntimeError OverflowError();
+RuntimeError TypeMismatchError();
+RuntimeError InvalidPropertyValueError();
+RuntimeError FileWriteError(const std::wstring& path);
+RuntimeError FileReadError(const std::wstring& path);
+RuntimeError FileNotFoundError(const std::wstring& path);
+RuntimeError ClipboardBusyError();
+
+}  // namespace scrimble

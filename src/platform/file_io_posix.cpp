@@ -1,0 +1,156 @@
+#include "platform/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <utility>
+
+#include "platform/errors.h"
+
+// Native stand-in: wchar_t is UTF-32 here and paths go to the system as UTF-8.
+
+namespace scrimble {
+namespace {
+
+std::optional<std::string> ToUtf8(const std::wstring& text) {
+    std::string bytes;
+    for (wchar_t wide : text) {
+        const auto c = static_cast<unsigned long>(wide);
+        if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
+        if (c < 0x80) {
+            bytes.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            bytes.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            bytes.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            bytes.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            bytes.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            bytes.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            bytes.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            bytes.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            bytes.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            bytes.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return bytes;
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Closes now and reports whether buffered data made it out.
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Removes the scratch file unless the replacement went through.
+class ScratchFileGuard {
+public:
+    explicit ScratchFileGuard(std::string path) : path_(std::move(path)) {}
+    ~ScratchFileGuard() {
+        if (!committed_) ::unlink(path_.c_str());
+    }
+    ScratchFileGuard(const ScratchFileGuard&) = delete;
+    ScratchFileGuard& operator=(const ScratchFileGuard&) = delete;
+    void Commit() { committed_ = true; }
+
+private:
+    std::string path_;
+    bool committed_ = false;
+};
+
+std::wstring UniqueSuffix() {
+    static std::atomic<unsigned> counter{0};
+    return std::to_wstring(::getpid()) + L"-" + std::to_wstring(++counter);
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadWholeFile(const std::wstring& path) {
+    const auto nativePath = ToUtf8(path);
+    if (!nativePath) return std::nullopt;
+    FileDescriptor file(::open(nativePath->c_str(), O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) return std::nullopt;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+
+    std::string contents;
+    char chunk[65536];
+    while (true) {
+        const ssize_t count = ::read(file.get(), chunk, sizeof chunk);
+        if (count == 0) break;
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        contents.append(chunk, static_cast<size_t>(count));
+    }
+    return contents;
+}
+
+void ReplaceFileContents(const std::wstring& path, const char* data, size_t size) {
+    const auto nativePath = ToUtf8(path);
+    if (!nativePath) throw FileWriteError(path);
+
+    std::string scratchPath;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        const auto candidate = ToUtf8(TemporarySiblingPath(path, UniqueSuffix()));
+        if (!candidate) throw FileWriteError(path);
+        scratchPath = *candidate;
+        fd = ::open(scratchPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) throw FileWriteError(path);
+    }
+    if (fd < 0) throw FileWriteError(path);
+
+    ScratchFileGuard guard(scratchPath);  // declared first, so it runs after the close
+    FileDescriptor file(fd);
+    if (!WriteAll(file.get(), data, size) || ::fsync(file.get()) != 0 || !file.Close() ||
+        ::rename(scratchPath.c_str(), nativePath->c_str()) != 0) {
+        throw FileWriteError(path);
+    }
+    guard.Commit();
+}
+
+long long FileLength(const std::wstring& path) {
+    const auto nativePath = ToUtf8(path);
+    struct stat info {};
+    if (!nativePath || ::stat(nativePath->c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        throw FileNotFoundError(path);
+    }
+    return static_cast<long long>(info.st_size);
+}
+
+}  // namespace scrimble

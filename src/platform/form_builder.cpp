@@ -1,0 +1,50 @@
+#include "platform/form_builder.h"
+
+namespace scrimble::forms {
+
+void BuildControls(Form& form, const std::vector<ControlSpec>& layout, PeerFactory& factory) {
+    int row = 0;
+    for (const ControlSpec& spec : layout) {
+        auto control = std::make_unique<Control>(spec.name, spec.kind, factory.CreatePeer(spec, row++));
+        for (const wchar_t* item : spec.items) control->AddItem(item);
+        if (spec.maxLength > 0) control->SetMaxLength(spec.maxLength);
+        if (spec.caption != nullptr && spec.kind != ControlKind::ComboList) control->SetText(spec.caption);
+        if (spec.toolTip != nullptr) control->SetToolTipText(spec.toolTip);
+        if (spec.kind == ControlKind::CheckBox) control->SetValue(spec.value);
+        control->SetEnabled(spec.enabled);
+        form.Add(std::move(control));
+    }
+    factory.Finish(form);
+}
+
+namespace {
+
+class MemoryPeerFactory : public PeerFactory {
+public:
+    explicit MemoryPeerFactory(MemoryFocus& focus) : focus_(focus) {}
+    std::unique_ptr<ControlPeer> CreatePeer(const ControlSpec&, int row) override {
+        return std::make_unique<MemoryPeer>(focus_, static_cast<NativeHandle>(0x1000 + row));
+    }
+    void Finish(Form& form) override {
+        for (auto& control : form.Controls()) {
+            static_cast<MemoryPeer&>(control->Peer()).Attach(control.get());
+        }
+    }
+
+private:
+    MemoryFocus& focus_;
+};
+
+}  // namespace
+
+MemoryForm::MemoryForm(const std::vector<ControlSpec>& layout)
+    : form_(std::make_unique<MemoryWindowPeer>(0x100)) {
+    MemoryPeerFactory factory(focus_);
+    BuildControls(form_, layout, factory);
+}
+
+MemoryPeer& MemoryForm::peer(const std::string& name) {
+    return static_cast<MemoryPeer&>(form_.Get(name).Peer());
+}
+
+}  // namespace scrimble::forms

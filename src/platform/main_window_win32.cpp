@@ -1,0 +1,379 @@
+#include "platform/main_window_win32.h"
+
+#include <commctrl.h>
+
+#include <climits>
+#include <cmath>
+#include <exception>
+
+#include "platform/control_peers_win32.h"
+#include "platform/errors.h"
+#include "platform/form_builder.h"
+
+namespace scrimble::win32 {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"ScrimbleMainWindow";
+constexpr UINT kFocusRequest = WM_APP + 1;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
+
+// Functions of newer Windows versions, looked up so that the program still
+// starts where they are missing.
+template <typename Fn>
+Fn User32Function(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
+}
+
+UINT WindowDpi(HWND hwnd) {
+    static const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (getDpiForWindow != nullptr) {
+        const UINT dpi = getDpiForWindow(hwnd);
+        if (dpi != 0) return dpi;
+    }
+    WindowDc screen(nullptr);
+    return static_cast<UINT>(::GetDeviceCaps(screen.get(), LOGPIXELSX));
+}
+
+void AdjustForDpi(RECT& rect, UINT dpi) {
+    static const auto adjust =
+        User32Function<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+    if (adjust != nullptr && adjust(&rect, kWindowStyle, FALSE, kWindowExStyle, dpi)) return;
+    ::AdjustWindowRectEx(&rect, kWindowStyle, FALSE, kWindowExStyle);
+}
+
+NONCLIENTMETRICSW NonClientMetrics(UINT dpi) {
+    static const auto forDpi =
+        User32Function<BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT)>("SystemParametersInfoForDpi");
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (forDpi != nullptr && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) return metrics;
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    WindowDc screen(nullptr);
+    const int systemDpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
+    metrics.lfMessageFont.lfHeight = ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), systemDpi);
+    return metrics;
+}
+
+int ShiftState() {
+    int shift = 0;
+    if (::GetKeyState(VK_SHIFT) < 0) shift |= 1;
+    if (::GetKeyState(VK_CONTROL) < 0) shift |= 2;
+    if (::GetKeyState(VK_MENU) < 0) shift |= 4;
+    return shift;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(HINSTANCE instance, const WindowDefinition& definition)
+    : instance_(instance), definition_(definition) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = &MainWindow::Proc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(definition.iconId), IMAGE_ICON,
+                                                        ::GetSystemMetrics(SM_CXICON),
+                                                        ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(definition.iconId), IMAGE_ICON,
+                                                          ::GetSystemMetrics(SM_CXSMICON),
+                                                          ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kWindowClass;
+    ::RegisterClassExW(&windowClass);
+    RegisterControlClasses(instance);
+
+    hwnd_ = ::CreateWindowExW(kWindowExStyle, kWindowClass, definition.caption, kWindowStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
+    if (hwnd_ == nullptr) throw RuntimeError(ErrorCode::InvalidPropertyValue, L"ウィンドウを作成できません。");
+    dpi_ = WindowDpi(hwnd_);
+    CreateFont();
+    ResizeToClient();
+
+    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                 instance, nullptr);
+    ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Px(6000));
+}
+
+MainWindow::~MainWindow() {
+    if (::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
+}
+
+void MainWindow::CreateControls(forms::Form& form) {
+    form_ = &form;
+    ControlPeerFactory factory(*this, definition_.firstControlId);
+    forms::BuildControls(form, *definition_.layout, factory);
+    for (const ControlPeerFactory::Created& created : factory.created()) {
+        placed_.push_back({created.hwnd, created.spec, created.absolute});
+    }
+    LayoutControls();
+}
+
+void MainWindow::CreateFont() {
+    NONCLIENTMETRICSW metrics = NonClientMetrics(dpi_);
+    font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
+}
+
+void MainWindow::ResizeToClient() {
+    RECT rect{0, 0, Px(definition_.clientWidthTwips), Px(definition_.clientHeightTwips)};
+    AdjustForDpi(rect, dpi_);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::LayoutControls() {
+    for (const Placed& placed : placed_) {
+        ::SendMessageW(placed.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        const int x = Px(placed.absolute.left);
+        const int y = Px(placed.absolute.top);
+        const int width = Px(placed.absolute.width);
+        const int height = Px(placed.absolute.height);
+        if (placed.spec->kind == forms::ControlKind::ComboList) {
+            PlaceComboBox(placed.hwnd, x, y, width, height);
+        } else {
+            ::SetWindowPos(placed.hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void MainWindow::ApplyDpi(UINT dpi) {
+    if (dpi == 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    CreateFont();
+    ResizeToClient();
+    LayoutControls();
+}
+
+void MainWindow::SetToolTip(HWND control, const std::wstring& text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(text.c_str());
+    if (::SendMessageW(tooltip_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool))) {
+        tool.lpszText = const_cast<wchar_t*>(text.c_str());
+        ::SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    } else {
+        ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+void MainWindow::RequestFocus(HWND control) {
+    ::PostMessageW(hwnd_, kFocusRequest, reinterpret_cast<WPARAM>(control), 0);
+}
+
+void MainWindow::RunEvent(const std::function<void()>& fn) {
+    if (ending_) return;
+    std::wstring failure;
+    try {
+        fn();
+        return;
+    } catch (const RuntimeError& error) {
+        failure = error.MessageText();
+    } catch (const std::exception&) {
+        failure = L"予期しないエラーが発生しました。";
+    } catch (...) {
+        failure = L"予期しないエラーが発生しました。";
+    }
+    ::MessageBoxW(::IsWindowVisible(hwnd_) ? hwnd_ : nullptr, failure.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+    End();
+}
+
+void MainWindow::ShowWithFocus(HWND control) {
+    ::ShowWindow(hwnd_, SW_SHOW);
+    ::UpdateWindow(hwnd_);
+    ::SetForegroundWindow(hwnd_);
+    lastFocus_ = control;
+    ::SetFocus(control);
+}
+
+bool MainWindow::PreviewKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+    if (message.hwnd != hwnd_ && !::IsChild(hwnd_, message.hwnd)) return false;
+    if (form_ == nullptr || !form_->KeyDown) return false;
+    int keyCode = static_cast<int>(message.wParam);
+    const int shift = ShiftState();
+    RunEvent([&] { form_->KeyDown(keyCode, shift); });
+    // A handler that clears the key code takes the key for itself.
+    return ending_ || keyCode == 0;
+}
+
+void MainWindow::ProcessMessage(MSG& message) {
+    if (PreviewKey(message)) return;
+    if (!ending_ && ::IsDialogMessageW(hwnd_, &message)) return;
+    ::TranslateMessage(&message);
+    ::DispatchMessageW(&message);
+}
+
+int MainWindow::RunMessageLoop() {
+    MSG message;
+    while (!ending_ && ::GetMessageW(&message, nullptr, 0, 0) > 0) ProcessMessage(message);
+    return 0;
+}
+
+void MainWindow::DoEvents() {
+    MSG message;
+    while (!ending_ && ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        ProcessMessage(message);
+    }
+}
+
+void MainWindow::End() {
+    if (ending_) return;
+    ending_ = true;
+    ::ShowWindow(hwnd_, SW_HIDE);
+    ::PostQuitMessage(0);
+}
+
+void MainWindow::Unload() {
+    RunEvent([this] {
+        int cancel = 0;
+        if (form_ != nullptr && form_->Unload) form_->Unload(cancel);
+        if (cancel == 0) End();
+    });
+}
+
+void MainWindow::OnCommand(HWND control, int code) {
+    forms::Control* target = form_ != nullptr ? form_->Find(reinterpret_cast<NativeHandle>(control)) : nullptr;
+    if (target == nullptr) return;
+    switch (target->Kind()) {
+        case forms::ControlKind::CommandButton:
+            if (code == BN_CLICKED) RunEvent([target] { target->OnUserClick(); });
+            break;
+        case forms::ControlKind::CheckBox:
+            if (code == BN_CLICKED) RunEvent([target] { target->OnUserToggle(); });
+            break;
+        case forms::ControlKind::ComboList:
+            if (code == CBN_SELCHANGE) RunEvent([target] { target->OnUserSelect(); });
+            if (code == CBN_SETFOCUS) RunEvent([target] { target->OnGotFocus(); });
+            if (code == CBN_KILLFOCUS) RunEvent([target] { target->OnLostFocus(); });
+            break;
+        case forms::ControlKind::TextBox:
+            if (code == EN_SETFOCUS) RunEvent([target] { target->OnGotFocus(); });
+            if (code == EN_KILLFOCUS) RunEvent([target] { target->OnLostFocus(); });
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT CALLBACK MainWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<MainWindow*>(create->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    return self->Handle(message, wParam, lParam);
+}
+
+LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (lParam != 0) OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+            return 0;
+        case WM_DRAWITEM:
+            DrawPictureButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = ::GetFocus();
+                if (focus != nullptr && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
+            }
+            break;
+        case WM_SETFOCUS:
+            if (lastFocus_ != nullptr && ::IsWindow(lastFocus_) && ::IsWindowEnabled(lastFocus_)) {
+                ::SetFocus(lastFocus_);
+            }
+            return 0;
+        case kFocusRequest: {
+            HWND target = reinterpret_cast<HWND>(wParam);
+            if (::IsWindow(target) && ::IsWindowEnabled(target) && ::IsWindowVisible(hwnd_)) {
+                lastFocus_ = target;
+                ::SetFocus(target);
+            }
+            return 0;
+        }
+        case WM_CLOSE:
+            Unload();
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) Unload();
+            return 0;
+        case WM_HELP:
+            return TRUE;  // F1 is a capture key here, not help
+        case WM_DPICHANGED: {
+            ApplyDpi(HIWORD(wParam));
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        default:
+            break;
+    }
+    return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+std::wstring MainWindow::Caption() const {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(hwnd_)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void MainWindow::SetCaption(const std::wstring& text) { ::SetWindowTextW(hwnd_, text.c_str()); }
+
+bool MainWindow::Visible() const { return ::IsWindowVisible(hwnd_) != FALSE; }
+
+void MainWindow::SetVisible(bool visible) {
+    if (ending_) return;
+    ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
+    if (visible) ::SetForegroundWindow(hwnd_);
+}
+
+int MainWindow::TwipsToPixelsX(float twips) const {
+    return static_cast<int>(std::lround(static_cast<double>(twips) * dpi_ / 1440.0));
+}
+
+float MainWindow::PixelsToTwips(int pixels) const {
+    return static_cast<float>(static_cast<double>(pixels) * 1440.0 / dpi_);
+}
+
+float MainWindow::LeftTwips() const {
+    RECT rect;
+    ::GetWindowRect(hwnd_, &rect);
+    if (rect.left == placedAt_.x && rect.top == placedAt_.y) return leftTwips_;
+    return PixelsToTwips(rect.left);
+}
+
+float MainWindow::TopTwips() const {
+    RECT rect;
+    ::GetWindowRect(hwnd_, &rect);
+    if (rect.left == placedAt_.x && rect.top == placedAt_.y) return topTwips_;
+    return PixelsToTwips(rect.top);
+}
+
+void MainWindow::MoveTwips(float left, float top) {
+    const int x = TwipsToPixelsX(left);
+    const int y = TwipsToPixelsX(top);
+    ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT rect;
+    ::GetWindowRect(hwnd_, &rect);
+    leftTwips_ = left;
+    topTwips_ = top;
+    placedAt_ = {rect.left, rect.top};
+}
+
+}  // namespace scrimble::win32

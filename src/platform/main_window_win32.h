@@ -1,0 +1,114 @@
+// The program's one top-level window on Windows: creates the controls from the
+// window definition, lays them out in pixels for the window's DPI, routes
+// control notifications to the Form's events, and runs the message loop with
+// the key preview.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/control_spec.h"
+#include "platform/form.h"
+#include "platform/win32_handles.h"
+
+namespace scrimble::win32 {
+
+// The title of message boxes.
+inline constexpr wchar_t kApplicationTitle[] = L"Scrimble";
+
+struct WindowDefinition {
+    const wchar_t* caption;
+    int clientWidthTwips;
+    int clientHeightTwips;
+    int iconId;
+    int firstControlId;
+    const std::vector<forms::ControlSpec>* layout;
+};
+
+class MainWindow : public forms::WindowPeer {
+public:
+    MainWindow(HINSTANCE instance, const WindowDefinition& definition);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Builds the Form's controls from the definition and routes their events.
+    void CreateControls(forms::Form& form);
+
+    HWND hwnd() const { return hwnd_; }
+    HINSTANCE instance() const { return instance_; }
+    UINT Dpi() const { return dpi_; }
+    int Px(int twips) const { return ::MulDiv(twips, static_cast<int>(dpi_), 1440); }
+    HFONT Font() const { return font_.get(); }
+
+    void SetToolTip(HWND control, const std::wstring& text);
+    // Focus changes asked for by the program are posted, so that a handler
+    // running inside a focus change never nests another one.
+    void RequestFocus(HWND control);
+
+    // Runs fn as an event handler: an error it raises is shown with its number
+    // and description and ends the program, as an unhandled error must; no
+    // exception leaves this function.
+    void RunEvent(const std::function<void()>& fn);
+
+    // Shows the window and puts the focus on the given control.
+    void ShowWithFocus(HWND control);
+    // Key preview, then dialog navigation, then normal dispatch.
+    void ProcessMessage(MSG& message);
+    int RunMessageLoop();
+    // One pass over the pending messages; returns once the queue is empty.
+    void DoEvents();
+    // Ends the program: no further events run and the message loop stops.
+    void End();
+    bool Ending() const { return ending_; }
+
+    // WindowPeer
+    std::wstring Caption() const override;
+    void SetCaption(const std::wstring& text) override;
+    bool Visible() const override;
+    void SetVisible(bool visible) override;
+    float LeftTwips() const override;
+    float TopTwips() const override;
+    void MoveTwips(float left, float top) override;
+    NativeHandle Handle() const override { return reinterpret_cast<NativeHandle>(hwnd_); }
+
+private:
+    struct Placed {
+        HWND hwnd;
+        const forms::ControlSpec* spec;
+        forms::TwipsRect absolute;  // relative to the client area
+    };
+
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(HWND control, int code);
+    bool PreviewKey(const MSG& message);
+    void ApplyDpi(UINT dpi);
+    void LayoutControls();
+    void ResizeToClient();
+    void CreateFont();
+    int TwipsToPixelsX(float twips) const;
+    float PixelsToTwips(int pixels) const;
+    void Unload();
+
+    HINSTANCE instance_;
+    WindowDefinition definition_;
+    HWND hwnd_ = nullptr;
+    HWND tooltip_ = nullptr;
+    UINT dpi_ = 96;
+    UniqueFont font_;
+    forms::Form* form_ = nullptr;
+    std::vector<Placed> placed_;
+    HWND lastFocus_ = nullptr;
+    bool ending_ = false;
+    // The position last set in twips and the pixels it became, so that an
+    // unmoved window reports the twips it was given.
+    float leftTwips_ = 0;
+    float topTwips_ = 0;
+    POINT placedAt_{LONG_MIN, LONG_MIN};
+};
+
+}  // namespace scrimble::win32

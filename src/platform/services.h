@@ -1,0 +1,69 @@
+// What the window's code needs of the system besides its controls. Windows
+// provides the real one; tests provide fakes.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/conversions.h"
+#include "platform/picture.h"
+
+namespace scrimble {
+
+// Screen size in twips and twips per pixel, as single-precision values.
+struct ScreenTwips {
+    float width = 0;
+    float height = 0;
+    float twipsPerPixelX = 0;
+    float twipsPerPixelY = 0;
+};
+
+class Services {
+public:
+    virtual ~Services() = default;
+
+    // Processes the thread's pending window messages once and returns when the
+    // queue is empty.
+    virtual void DoEvents() = 0;
+    // Blocks until a message arrives or the timeout passes; used between the
+    // passes of a delay so that it does not spin.
+    virtual void IdleWait(int milliseconds) = 0;
+    // Present local time in whole seconds (fractions dropped).
+    virtual long long NowSeconds() = 0;
+    // Returns once the screen no longer shows windows that were just hidden.
+    virtual void WaitForScreenUpdate() = 0;
+
+    virtual ScreenTwips Screen() = 0;
+    virtual NumberLocale Locale() = 0;
+
+    // Empties the clipboard and gives it its own copy of the picture as a
+    // bitmap (with its palette where it has one). Throws ClipboardBusy when the
+    // clipboard stays held by another program.
+    virtual void ClipboardClear() = 0;
+    virtual void ClipboardSetPicture(const PicturePtr& picture) = 0;
+
+    // Modal message box with an OK button and the application title.
+    virtual void MessageBox(const std::wstring& text) = 0;
+
+    // Writes the picture as a BMP file, replacing a file of that name only once
+    // the new one is complete. Throws FileWriteError.
+    virtual void SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) = 0;
+    // Length of a file in bytes; throws FileNotFoundError.
+    virtual long long FileLength(const std::wstring& path) = 0;
+
+    // The keyboard subtype (GetKeyboardType(1)).
+    virtual int KeyboardSubtype() = 0;
+
+    // The shell's folder browser; nullopt when cancelled or when the choice has
+    // no file-system path.
+    virtual std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) = 0;
+    // Opens a folder or an address with the shell's "open" verb.
+    virtual void ShellOpen(const std::wstring& target) = 0;
+
+    // Whether another copy of the program is running.
+    virtual bool AnotherInstanceRunning() = 0;
+    // Ends the program at once.
+    virtual void EndProgram() = 0;
+};
+
+}  // namespace scrimble

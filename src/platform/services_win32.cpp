@@ -1,0 +1,186 @@
+#include "platform/services_win32.h"
+
+#include <shlobj.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#include "platform/bmp_writer_win32.h"
+#include "platform/errors.h"
+#include "platform/file_io.h"
+
+namespace scrimble::win32 {
+
+namespace {
+
+constexpr wchar_t kInstanceMutexName[] = L"Local\\Scrimble.SingleInstance";
+// How long a clipboard held by another program is waited for.
+constexpr int kClipboardAttempts = 10;
+constexpr DWORD kClipboardRetryMilliseconds = 30;
+// Without a compositor, windows uncovered by hiding ours repaint on their own
+// schedule; this is how long they get.
+constexpr DWORD kRepaintSettleMilliseconds = 150;
+
+// The clipboard, opened for the time of one operation.
+class OpenClipboardScope {
+public:
+    explicit OpenClipboardScope(HWND owner) {
+        for (int attempt = 0; attempt < kClipboardAttempts; ++attempt) {
+            if (::OpenClipboard(owner)) {
+                open_ = true;
+                return;
+            }
+            ::Sleep(kClipboardRetryMilliseconds);
+        }
+        throw ClipboardBusyError();
+    }
+    ~OpenClipboardScope() {
+        if (open_) ::CloseClipboard();
+    }
+    OpenClipboardScope(const OpenClipboardScope&) = delete;
+    OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
+
+private:
+    bool open_ = false;
+};
+
+HPALETTE CopyPalette(HPALETTE palette) {
+    const UINT count = ::GetPaletteEntries(palette, 0, 0, nullptr);
+    if (count == 0) return nullptr;
+    std::vector<unsigned char> buffer(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
+    auto* logical = reinterpret_cast<LOGPALETTE*>(buffer.data());
+    logical->palVersion = 0x300;
+    logical->palNumEntries = static_cast<WORD>(count);
+    ::GetPaletteEntries(palette, 0, count, logical->palPalEntry);
+    return ::CreatePalette(logical);
+}
+
+template <typename Fn>
+Fn ModuleFunction(const wchar_t* module, const char* name) {
+    HMODULE handle = ::GetModuleHandleW(module);
+    if (handle == nullptr) handle = ::LoadLibraryW(module);
+    if (handle == nullptr) return nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(handle, name)));
+}
+
+}  // namespace
+
+void WindowsServices::DoEvents() { window_.DoEvents(); }
+
+void WindowsServices::IdleWait(int milliseconds) {
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(milliseconds), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+long long WindowsServices::NowSeconds() {
+    SYSTEMTIME local;
+    ::GetLocalTime(&local);
+    FILETIME file;
+    ::SystemTimeToFileTime(&local, &file);
+    const unsigned long long ticks = (static_cast<unsigned long long>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
+    return static_cast<long long>(ticks / 10000000ULL);
+}
+
+void WindowsServices::WaitForScreenUpdate() {
+    ::GdiFlush();
+    using IsCompositionEnabled = HRESULT(WINAPI*)(BOOL*);
+    using Flush = HRESULT(WINAPI*)();
+    static const auto isEnabled = ModuleFunction<IsCompositionEnabled>(L"dwmapi.dll", "DwmIsCompositionEnabled");
+    static const auto flush = ModuleFunction<Flush>(L"dwmapi.dll", "DwmFlush");
+    BOOL composited = FALSE;
+    if (isEnabled != nullptr && flush != nullptr && SUCCEEDED(isEnabled(&composited)) && composited) {
+        // Two frames: the one that was being built when we hid, and the next.
+        flush();
+        flush();
+        return;
+    }
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < kRepaintSettleMilliseconds) {
+        window_.DoEvents();
+        IdleWait(10);
+    }
+}
+
+ScreenTwips WindowsServices::Screen() {
+    const float twipsPerPixel = 1440.0f / static_cast<float>(window_.Dpi());
+    ScreenTwips screen;
+    screen.twipsPerPixelX = twipsPerPixel;
+    screen.twipsPerPixelY = twipsPerPixel;
+    screen.width = static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)) * twipsPerPixel;
+    screen.height = static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)) * twipsPerPixel;
+    return screen;
+}
+
+NumberLocale WindowsServices::Locale() { return CurrentNumberLocale(); }
+
+void WindowsServices::ClipboardClear() {
+    OpenClipboardScope clipboard(window_.hwnd());
+    ::EmptyClipboard();
+}
+
+void WindowsServices::ClipboardSetPicture(const PicturePtr& picture) {
+    if (!picture) return;
+    // The clipboard gets copies: the preview keeps its own picture.
+    UniqueBitmap bitmap(static_cast<HBITMAP>(
+        ::CopyImage(reinterpret_cast<HBITMAP>(picture->Bitmap()), IMAGE_BITMAP, 0, 0, 0)));
+    if (!bitmap) throw RuntimeError(ErrorCode::CaptureFailed, L"クリップボードに画像を渡せません。");
+    UniquePalette palette;
+    if (picture->Palette() != 0) palette.reset(CopyPalette(reinterpret_cast<HPALETTE>(picture->Palette())));
+
+    OpenClipboardScope clipboard(window_.hwnd());
+    if (palette && ::SetClipboardData(CF_PALETTE, palette.get()) != nullptr) palette.release();
+    if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) {
+        throw RuntimeError(ErrorCode::CaptureFailed, L"クリップボードに画像を渡せません。");
+    }
+    bitmap.release();  // the clipboard owns it now
+}
+
+void WindowsServices::MessageBox(const std::wstring& text) {
+    HWND owner = window_.Visible() ? window_.hwnd() : nullptr;
+    ::MessageBoxW(owner, text.c_str(), kApplicationTitle, MB_OK);
+}
+
+void WindowsServices::SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) {
+    if (!picture) throw RuntimeError(ErrorCode::FileWriteFailed, L"保存する画像がありません。");
+    scrimble::SavePictureAsBmp(*picture, path);
+}
+
+long long WindowsServices::FileLength(const std::wstring& path) { return scrimble::FileLength(path); }
+
+int WindowsServices::KeyboardSubtype() { return ::GetKeyboardType(1); }
+
+std::optional<std::wstring> WindowsServices::BrowseForFolder(NativeHandle owner, const std::wstring& title) {
+    BROWSEINFOW request{};
+    request.hwndOwner = reinterpret_cast<HWND>(owner);
+    request.lpszTitle = title.c_str();
+    request.ulFlags = BIF_RETURNONLYFSDIRS;
+    PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&request);
+    if (chosen == nullptr) return std::nullopt;
+    wchar_t path[MAX_PATH] = {};
+    const BOOL hasPath = ::SHGetPathFromIDListW(chosen, path);
+    ::CoTaskMemFree(chosen);
+    if (!hasPath || path[0] == L'\0') return std::nullopt;
+    return std::wstring(path);
+}
+
+void WindowsServices::ShellOpen(const std::wstring& target) {
+    ::ShellExecuteW(::GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
+}
+
+bool WindowsServices::AnotherInstanceRunning() {
+    instanceMutex_.reset(::CreateMutexW(nullptr, FALSE, kInstanceMutexName));
+    return instanceMutex_ && ::GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+void WindowsServices::EndProgram() { window_.End(); }
+
+bool WindowsServices::PositionOnScreen(float leftTwips, float topTwips) {
+    const double pixelsPerTwip = window_.Dpi() / 1440.0;
+    RECT current;
+    ::GetWindowRect(window_.hwnd(), &current);
+    const LONG left = static_cast<LONG>(leftTwips * pixelsPerTwip);
+    const LONG top = static_cast<LONG>(topTwips * pixelsPerTwip);
+    RECT placed{left, top, left + (current.right - current.left), top + (current.bottom - current.top)};
+    return ::MonitorFromRect(&placed, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+}  // namespace scrimble::win32

@@ -1,0 +1,42 @@
+// The system services of the window's code, on Windows.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/main_window_win32.h"
+#include "platform/services.h"
+#include "platform/win32_handles.h"
+
+namespace scrimble::win32 {
+
+class WindowsServices : public Services {
+public:
+    explicit WindowsServices(MainWindow& window) : window_(window) {}
+
+    void DoEvents() override;
+    void IdleWait(int milliseconds) override;
+    long long NowSeconds() override;
+    void WaitForScreenUpdate() override;
+    ScreenTwips Screen() override;
+    NumberLocale Locale() override;
+    void ClipboardClear() override;
+    void ClipboardSetPicture(const PicturePtr& picture) override;
+    void MessageBox(const std::wstring& text) override;
+    void SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) override;
+    long long FileLength(const std::wstring& path) override;
+    int KeyboardSubtype() override;
+    std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
+    void ShellOpen(const std::wstring& target) override;
+    bool AnotherInstanceRunning() override;
+    void EndProgram() override;
+
+    // Whether a window whose top-left corner is at this position (twips)
+    // would show on some monitor.
+    bool PositionOnScreen(float leftTwips, float topTwips);
+
+private:
+    MainWindow& window_;
+    UniqueKernelHandle instanceMutex_;
+};
+
+}  // namespace scrimble::win32

@@ -1,0 +1,111 @@
+// Owners for Windows handles: each releases its handle exactly once, cannot be
+// copied, and is declared in the order the handles are acquired so that
+// destruction unselects, deletes, then releases.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace scrimble::win32 {
+
+template <typename Handle, typename Deleter>
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(Handle handle) : handle_(handle) {}
+    ~UniqueHandle() { reset(); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Handle{})) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = std::exchange(other.handle_, Handle{});
+        }
+        return *this;
+    }
+    Handle get() const { return handle_; }
+    Handle release() { return std::exchange(handle_, Handle{}); }
+    explicit operator bool() const { return handle_ != Handle{}; }
+    void reset(Handle handle = Handle{}) {
+        if (handle_ != Handle{}) Deleter{}(handle_);
+        handle_ = handle;
+    }
+
+private:
+    Handle handle_{};
+};
+
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
+};
+struct MemoryDcDeleter {
+    void operator()(HDC dc) const { ::DeleteDC(dc); }
+};
+struct KernelHandleDeleter {
+    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+};
+struct IconDeleter {
+    void operator()(HICON icon) const { ::DestroyIcon(icon); }
+};
+
+using UniqueFont = UniqueHandle<HFONT, GdiObjectDeleter>;
+using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectDeleter>;
+using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectDeleter>;
+using UniquePalette = UniqueHandle<HPALETTE, GdiObjectDeleter>;
+using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcDeleter>;
+using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleDeleter>;
+
+// A device context taken with GetDC / GetWindowDC, given back with ReleaseDC.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    ~WindowDc() {
+        if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// An object selected into a DC; the previous one is selected back on exit.
+class Selection {
+public:
+    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    ~Selection() {
+        if (previous_ != nullptr && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
+    }
+    Selection(const Selection&) = delete;
+    Selection& operator=(const Selection&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// A palette selected into a DC; the previous one is selected back on exit.
+class PaletteSelection {
+public:
+    PaletteSelection(HDC dc, HPALETTE palette) : dc_(dc), previous_(nullptr) {
+        if (palette != nullptr) {
+            previous_ = ::SelectPalette(dc, palette, FALSE);
+            ::RealizePalette(dc);
+        }
+    }
+    ~PaletteSelection() {
+        if (previous_ != nullptr) ::SelectPalette(dc_, previous_, FALSE);
+    }
+    PaletteSelection(const PaletteSelection&) = delete;
+    PaletteSelection& operator=(const PaletteSelection&) = delete;
+
+private:
+    HDC dc_;
+    HPALETTE previous_;
+};
+
+}  // namespace scrimble::win32

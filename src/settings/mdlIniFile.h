@@ -1,0 +1,61 @@
+// The settings file Scrimble.ini: ten fixed-column lines ("FormTop   :10"),
+// read into the main window's controls at load and written back at unload.
+// The controls are the only store; nothing is kept in memory between the two.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/form.h"
+#include "platform/services.h"
+
+namespace scrimble::mdlIniFile {
+
+inline constexpr const wchar_t* kDefaultPath = L"Scrimble.ini";
+
+// Window position used when the file has none that can be seen.
+inline constexpr float kDefaultPositionTwips = 10.0f;
+
+// Whether a window whose top-left corner is at (left, top) twips would show on
+// some monitor. The Windows build passes a monitor check; the default accepts
+// every position.
+using PositionVisible = std::function<bool(float leftTwips, float topTwips)>;
+
+// Fills the window position, both list selections, both check boxes, the folder
+// and the three texts from the file. A missing file, or a value that cannot be
+// converted or that a control refuses, replaces the file with the default file
+// and reads that instead, without telling the user. If even the default file
+// cannot be applied after a second attempt, the controls get back the values
+// they had before reading and a message box says so. A default file that cannot
+// be written throws FileWriteError.
+void IniFileRead(forms::Form& form, Services& services, const std::wstring& path = kDefaultPath,
+                 const PositionVisible& positionVisible = {});
+
+// Replaces the file with the ten lines taken from the controls. The old file
+// stays whole if the write fails; the failure is thrown (FileWriteError).
+void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path = kDefaultPath);
+
+// Pieces of the reader and writer, exposed for tests.
+
+// Splits file bytes into lines: a line ends at CR or at CR LF; LF alone is part
+// of the line. Text after the last line end is a line of its own.
+std::vector<std::string> SplitLines(const std::string& bytes);
+
+struct IniLine {
+    std::wstring key;    // characters 1..11 (fewer if the line is shorter)
+    std::wstring value;  // characters 12..111
+};
+IniLine ParseLine(const std::wstring& line);
+
+// "A:\" for keyboard subtypes 3329..3332 (NEC PC-98 keyboards: on those
+// machines the system drive is usually A:), "C:\" for any other.
+std::wstring DefaultDrive(int keyboardSubtype);
+
+// The ten default lines, each ending in CR LF, in the ANSI code page.
+std::string DefaultFileBytes(int keyboardSubtype);
+
+// Message shown when not even the default file could be applied.
+std::wstring UnreadableSettingsMessage(const std::wstring& path);
+
+}  // namespace scrimble::mdlIniFile

@@ -1,0 +1,103 @@
+// The main window's code: its event handlers and public methods. The controls
+// are the program's whole state; this class only holds references to them.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/form.h"
+#include "platform/services.h"
+
+namespace scrimble {
+
+// Where captures come from: the capture engine on Windows, fakes in tests.
+struct CaptureSources {
+    std::function<PicturePtr()> fullScreen;
+    std::function<PicturePtr()> foregroundWindow;
+};
+
+class frmMain {
+public:
+    frmMain(forms::Form& form, Services& services, CaptureSources capture);
+    frmMain(const frmMain&) = delete;
+    frmMain& operator=(const frmMain&) = delete;
+
+    forms::Form& Me;
+    Services& services;
+
+    forms::Control& cmdHome;
+    forms::Control& cmdPrint;
+    forms::Control& chkAutoSave;
+    forms::Control& cmdExplorer;
+    forms::Control& chkClip;
+    forms::Control& fraAutoSave;
+    forms::Control& txtFile;
+    forms::Control& txtNumber;
+    forms::Control& txtUp;
+    forms::Control& cmdPath;
+    forms::Control& lblPath;
+    forms::Control& lblSvPath;
+    forms::Control& lblFile;
+    forms::Control& lblNumber;
+    forms::Control& lblUp;
+    forms::Control& fraTimer;
+    forms::Control& cboTime;
+    forms::Control& cboTimer;
+    forms::Control& Label1;
+    forms::Control& StatusBar1;
+    forms::Control& cmdSave;
+    forms::Control& cmdActiveWindow;
+    forms::Control& cmdFullScreen;
+    forms::Control& imgPicArea;
+
+    // Window events.
+    void Form_Load();
+    void Form_Unload(int& cancel);
+    void Form_KeyDown(int& keyCode, int shift);
+
+    // Capture commands and their steps.
+    void cmdFullScreen_Click();
+    void cmdActiveWindow_Click();
+    void mainHide();
+    void Wait();
+    int16_t Capture(const int16_t& intCaptureKind);
+    void mainShow();
+
+    // Numbered auto-save.
+    int16_t CaptureSave();
+    void chkAutoSave_Click();
+
+    // Small rules of the window.
+    void cboTimer_Click();
+    void txtFile_GotFocus();
+    void txtNumber_GotFocus();
+    void txtUp_GotFocus();
+    void txtNumber_LostFocus();
+    void txtUp_LostFocus();
+
+    // Folder choice and shell launches.
+    void cmdPath_Click();
+    void cmdExplorer_Click();
+    void cmdHome_Click();
+
+    // Settings file name, relative to the current directory.
+    std::wstring settingsPath = L"Scrimble.ini";
+    // Whether a saved window position would show on a monitor; unset accepts all.
+    std::function<bool(float leftTwips, float topTwips)> positionVisible;
+
+private:
+    void WireEvents();
+    void RunCaptureCommand(int16_t kind, int waitAboveListIndex);
+    static void SelectToEnd(forms::Control& box);
+    void RequireNumber(forms::Control& box);
+
+    CaptureSources capture_;
+    // The box the focus is being handed back to, so that the other number
+    // box's focus-lost rule does not hand it back again.
+    forms::Control* returningFocusTo_ = nullptr;
+};
+
+// The home page that cmdHome and F12 open.
+extern const wchar_t* const kHomePageAddress;
+
+}  // namespace scrimble

@@ -1,0 +1,68 @@
+#include "ui/frmMain_layout.h"
+
+#include "ui/resource_ids.h"
+
+namespace scrimble::ui {
+
+using forms::ControlKind;
+using forms::ControlSpec;
+using forms::kNoTabStop;
+
+const std::vector<ControlSpec>& MainWindowLayout() {
+    // name, kind, container, {left, top, width, height} in twips, tab index,
+    // caption, tooltip, then what only some kinds need.
+    static const std::vector<ControlSpec> layout = {
+        {"cmdHome", ControlKind::CommandButton, nullptr, {4440, 0, 375, 375}, 5,
+         L"", L"Tavorinへ。", IDB_HOME},
+        {"cmdPrint", ControlKind::CommandButton, nullptr, {1620, 0, 375, 375}, 4,
+         L"", L"もう少し待ってね！", IDB_PRINT, {}, 0, false},
+        {"chkAutoSave", ControlKind::CheckBox, nullptr, {2520, 900, 2175, 255}, 9,
+         L"ファイルに保存", L"キャプチャと同時に、ファイル保存するかどうか。", 0, {}, 0, true, 1},
+        {"cmdExplorer", ControlKind::CommandButton, nullptr, {1140, 0, 375, 375}, 3,
+         L"", L"保存パスのフォルダを開きます。", IDB_EXPLORER},
+        {"chkClip", ControlKind::CheckBox, nullptr, {2520, 600, 2115, 255}, 8,
+         L"クリップボードに保存", L"キャプチャイメージをクリップボードに残すか残さないか。"},
+        {"fraAutoSave", ControlKind::Frame, nullptr, {0, 1200, 4815, 1155}, 17,
+         L"ファイルに保存", nullptr},
+        {"txtFile", ControlKind::TextBox, "fraAutoSave", {720, 780, 1515, 270}, 11,
+         L"Capture", L"ファイル名の先頭。"},
+        {"txtNumber", ControlKind::TextBox, "fraAutoSave", {3000, 780, 615, 270}, 12,
+         L"001", L"ファイル名の後ろに付ける番号。", 0, {}, 5, true, 0, true},
+        {"txtUp", ControlKind::TextBox, "fraAutoSave", {4260, 780, 435, 270}, 13,
+         L"1", L"番号のカウントアップ。", 0, {}, 3, true, 0, true, true},
+        {"cmdPath", ControlKind::CommandButton, "fraAutoSave", {4320, 240, 375, 375}, 10,
+         L"", L"ファイルを保存するパスの指定。", IDB_PATH},
+        {"lblPath", ControlKind::Label, "fraAutoSave", {750, 240, 3435, 450}, 18,
+         L"C:\\", L"ファイルを保存するパス。"},
+        {"lblSvPath", ControlKind::Label, "fraAutoSave", {60, 240, 735, 195}, 22,
+         L"保存ﾊﾟｽ", nullptr},
+        {"lblFile", ControlKind::Label, "fraAutoSave", {60, 840, 855, 195}, 21,
+         L"ﾌｧｲﾙ名", nullptr},
+        {"lblNumber", ControlKind::Label, "fraAutoSave", {2340, 840, 855, 195}, 20,
+         L"開始No", nullptr},
+        {"lblUp", ControlKind::Label, "fraAutoSave", {3720, 840, 555, 195}, 19,
+         L"アップ", nullptr},
+        {"fraTimer", ControlKind::Frame, nullptr, {0, 540, 2415, 615}, 15,
+         L"タイマー設定", nullptr},
+        {"cboTime", ControlKind::ComboList, "fraTimer", {1620, 240, 495, 300}, 7,
+         L"", L"待ち時間を設定します。", 0,
+         {L"1", L"2", L"3", L"4", L"5", L"6", L"7", L"8", L"9"}},
+        {"cboTimer", ControlKind::ComboList, "fraTimer", {60, 240, 1515, 300}, 6,
+         L"", L"タイマーを設定します。", 0, {L"使用しない", L"アクティブのみ", L"常時使用"}},
+        {"Label1", ControlKind::Label, "fraTimer", {2160, 300, 195, 195}, 16,
+         L"秒", nullptr},
+        {"StatusBar1", ControlKind::StatusBar, nullptr, {0, 5970, 4830, 315}, 14,
+         L"", nullptr},
+        {"cmdSave", ControlKind::CommandButton, nullptr, {780, 0, 375, 375}, 2,
+         L"", L"もう少し待ってね！", IDB_SAVE, {}, 0, false},
+        {"cmdActiveWindow", ControlKind::CommandButton, nullptr, {420, 0, 375, 375}, 1,
+         L"", L"アクティブウィンドウをキャプチャします。", IDB_ACTIVEWINDOW},
+        {"cmdFullScreen", ControlKind::CommandButton, nullptr, {60, 0, 375, 375}, 0,
+         L"", L"画面全体をキャプチャします。", IDB_FULLSCREEN},
+        {"imgPicArea", ControlKind::Image, nullptr, {60, 2400, 4695, 3525}, kNoTabStop,
+         L"", L"プレビュー。"},
+    };
+    return layout;
+}
+
+}  // namespace scrimble::ui

@@ -1,0 +1,73 @@
+// The two capture commands: hide the window, wait if the delay mode asks for
+// it, capture into the preview (and the clipboard), show the window again,
+// then hand over to the auto-save.
+#include <cmath>
+
+#include "platform/conversions.h"
+#include "platform/errors.h"
+#include "ui/frmMain.h"
+
+namespace scrimble {
+
+namespace {
+
+constexpr int16_t kCaptureFullScreen = 1;
+constexpr int16_t kCaptureForegroundWindow = 2;
+// How long the delay loop sleeps between passes when no message arrives.
+constexpr int kDelayPassMilliseconds = 20;
+
+}  // namespace
+
+void frmMain::cmdFullScreen_Click() { RunCaptureCommand(kCaptureFullScreen, 1); }
+
+void frmMain::cmdActiveWindow_Click() { RunCaptureCommand(kCaptureForegroundWindow, 0); }
+
+void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex) {
+    mainHide();
+    try {
+        if (cboTimer.ListIndex() > waitAboveListIndex) Wait();
+        Capture(kind);
+    } catch (const RuntimeError& error) {
+        // The command ends here, but never with the window left hidden.
+        mainShow();
+        services.MessageBox(error.MessageText());
+        return;
+    }
+    mainShow();
+    CaptureSave();
+}
+
+void frmMain::mainHide() {
+    Me.SetVisible(false);
+    services.DoEvents();
+    // A capture must not contain our own window.
+    services.WaitForScreenUpdate();
+}
+
+void frmMain::mainShow() { Me.SetVisible(true); }
+
+void frmMain::Wait() {
+    const double seconds = TextToDouble(cboTime.Text(), services.Locale());
+    if (!(std::fabs(seconds) < 1e9)) throw OverflowError();
+    const long long target = services.NowSeconds() + static_cast<long long>(std::nearbyint(seconds));
+    // Whole-second clock: the wait ends at the first reading after the target.
+    while (services.NowSeconds() <= target) {
+        services.DoEvents();
+        services.IdleWait(kDelayPassMilliseconds);
+    }
+}
+
+int16_t frmMain::Capture(const int16_t& intCaptureKind) {
+    if (intCaptureKind == kCaptureFullScreen) {
+        imgPicArea.SetPicture(capture_.fullScreen());
+    } else if (intCaptureKind == kCaptureForegroundWindow) {
+        imgPicArea.SetPicture(capture_.foregroundWindow());
+    }
+    if (chkClip.Value() == 1) {
+        services.ClipboardClear();
+        services.ClipboardSetPicture(imgPicArea.Picture());
+    }
+    return 0;
+}
+
+}  // namespace scrimble

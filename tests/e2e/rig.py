@@ -1,0 +1,516 @@
+"""End-to-end rig: runs Scrimble.exe under Wine on a private X server and
+lets a test drive it with xdotool and look inside it with scrimble-probe.
+
+    with Session() as app:          # Xvfb, fresh prefix, Scrimble running
+        top = app.tree()            # window + controls as the probe sees them
+        app.key("Tab")
+        assert app.focus()["focus"]["id"] == 1021
+
+Everything a session creates lives in one temporary directory that stop()
+removes (set SCRIMBLE_E2E_KEEP=1 to keep it). Scrimble's working directory,
+where it keeps Scrimble.ini, is `app.workdir`.
+"""
+
+import fcntl
+import json
+import os
+import select
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+BUILD = os.path.join(ROOT, "build")
+SCRIMBLE_EXE = os.environ.get("SCRIMBLE_EXE", os.path.join(BUILD, "win32", "Scrimble.exe"))
+PROBE_EXE = os.environ.get("SCRIMBLE_PROBE", os.path.join(BUILD, "probe", "scrimble-probe.exe"))
+TEMPLATE = os.path.join(BUILD, "wine-template")
+TITLE = "Scrimble \u03b2"
+
+WINE = "/usr/lib/wine/wine"        # 32-bit loader (through qemu here)
+WINE64 = "/usr/lib/wine/wine64"    # native loader for 64-bit helpers
+WINESERVER = "wineserver"
+
+# Starting a 32-bit exe costs about a minute of emulated CPU on machines
+# without 32-bit kernel support; give it room.
+START_TIMEOUT = float(os.environ.get("SCRIMBLE_E2E_START_TIMEOUT", "240"))
+PROBE_TIMEOUT = float(os.environ.get("SCRIMBLE_E2E_PROBE_TIMEOUT", "60"))
+
+
+class RigError(Exception):
+    """The rig itself could not do what a test asked (not a test failure)."""
+
+
+def wine_env(prefix, display, extra_path=None):
+    env = {k: v for k, v in os.environ.items()
+           if not k.startswith("LC_") and k not in ("LANGUAGE", "WINELOADER", "WINESERVER")}
+    env.update({
+        "WINEPREFIX": prefix,
+        "WINEARCH": "win64",
+        "WINEDEBUG": "-all",
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        "LANG": "ja_JP.UTF-8",
+        "DISPLAY": display,
+    })
+    if extra_path:
+        env["PATH"] = extra_path + os.pathsep + env.get("PATH", "/usr/bin:/bin")
+    return env
+
+
+def wine_version():
+    return subprocess.run([WINE64, "--version"], capture_output=True, text=True).stdout.strip()
+
+
+# ------------------------------------------------------------------ X server
+
+class Xvfb:
+    """A private X server on a free display number."""
+
+    def __init__(self, width=1024, height=768, depth=24):
+        read_fd, write_fd = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{width}x{height}x{depth}",
+             "-noreset", "-nolisten", "tcp"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        os.close(write_fd)
+        number = b""
+        deadline = time.time() + 30
+        while time.time() < deadline and not number.endswith(b"\n"):
+            ready, _, _ = select.select([read_fd], [], [], 1)
+            if ready:
+                chunk = os.read(read_fd, 16)
+                if not chunk:
+                    break
+                number += chunk
+        os.close(read_fd)
+        if not number.strip():
+            self.stop()
+            raise RigError("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+
+    def stop(self):
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+
+
+# ------------------------------------------------------------------ prefix
+
+def ensure_template(display, log=print):
+    """Creates build/wine-template once per machine and Wine version: a win64
+    prefix with Wine's fonts where Wine looks for them and undecorated windows
+    (there is no window manager, so Wine draws the frames)."""
+    os.makedirs(BUILD, exist_ok=True)
+    stamp = os.path.join(TEMPLATE, ".scrimble-wine-version")
+    version = wine_version()
+    with open(os.path.join(BUILD, "wine-template.lock"), "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        try:
+            with open(stamp) as f:
+                if f.read().strip() == version:
+                    return
+        except OSError:
+            pass
+        log(f"rig: creating the Wine prefix template for {version} (takes a few minutes, once)")
+        work = TEMPLATE + f".tmp-{os.getpid()}"
+        shutil.rmtree(work, ignore_errors=True)
+        env = wine_env(work, display)
+        started = time.time()
+        subprocess.run([WINE64, "wineboot", "-i"], env=env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=env, check=True)
+        fonts = os.path.join(work, "drive_c", "windows", "Fonts")
+        os.makedirs(fonts, exist_ok=True)
+        for name in os.listdir("/usr/share/wine/fonts"):
+            shutil.copy2(os.path.join("/usr/share/wine/fonts", name), fonts)
+        subprocess.run([WINE64, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Decorated",
+                        "/t", "REG_SZ", "/d", "N", "/f"], env=env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=env, check=True)
+        with open(os.path.join(work, ".scrimble-wine-version"), "w") as f:
+            f.write(version + "\n")
+        shutil.rmtree(TEMPLATE, ignore_errors=True)
+        os.rename(work, TEMPLATE)
+        log(f"rig: template ready in {time.time() - started:.0f} s")
+
+
+# Wine never writes to these once the prefix exists, so copies may share them.
+_SHARED_DIRS = {os.path.join("drive_c", "windows", d) for d in ("system32", "syswow64", "winsxs")}
+
+
+def copy_prefix(dest):
+    """A fresh prefix from the template; the big DLL folders are hard-linked."""
+    os.makedirs(dest)
+    for dirpath, dirnames, filenames in os.walk(TEMPLATE):
+        rel = os.path.relpath(dirpath, TEMPLATE)
+        if rel in _SHARED_DIRS:
+            dirnames[:] = []
+            subprocess.run(["cp", "-al", dirpath, os.path.join(dest, rel)], check=True)
+            continue
+        # Anything else is copied whole once we reach a folder with no shared
+        # folder below it.
+        below = [d for d in _SHARED_DIRS if d.startswith(rel + os.sep) or rel == "."]
+        if not below:
+            dirnames[:] = []
+            subprocess.run(["cp", "-a", dirpath, os.path.join(dest, rel)], check=True)
+            continue
+        if rel != ".":
+            os.makedirs(os.path.join(dest, rel), exist_ok=True)
+            shutil.copystat(dirpath, os.path.join(dest, rel))
+        for name in filenames:
+            subprocess.run(["cp", "-a", os.path.join(dirpath, name), os.path.join(dest, rel, name)],
+                           check=True)
+        for name in list(dirnames):
+            full = os.path.join(dirpath, name)
+            if os.path.islink(full):
+                subprocess.run(["cp", "-a", full, os.path.join(dest, rel, name)], check=True)
+                dirnames.remove(name)
+
+
+# ------------------------------------------------------------------ probe
+
+class Probe:
+    """One long-lived scrimble-probe in serve mode; answers in about a
+    millisecond instead of the second that a fresh Wine process costs."""
+
+    def __init__(self, env, log_path):
+        if not os.path.exists(PROBE_EXE):
+            raise RigError(f"{PROBE_EXE} is missing; run `make build`")
+        self.log = open(log_path, "ab")
+        self.proc = subprocess.Popen([WINE64, PROBE_EXE, "serve"], env=env, stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, stderr=self.log, start_new_session=True)
+        self.buffer = b""
+
+    def call(self, *args, timeout=PROBE_TIMEOUT):
+        if self.proc.poll() is not None:
+            raise RigError(f"probe exited with {self.proc.returncode}")
+        line = "\t".join(str(a) for a in args) + "\n"
+        self.proc.stdin.write(line.encode("utf-8"))
+        self.proc.stdin.flush()
+        deadline = time.time() + timeout
+        fd = self.proc.stdout.fileno()
+        while b"\n" not in self.buffer:
+            left = deadline - time.time()
+            if left <= 0:
+                raise RigError(f"probe gave no answer to {args!r} within {timeout} s")
+            ready, _, _ = select.select([fd], [], [], left)
+            if ready:
+                chunk = os.read(fd, 65536)
+                if not chunk:
+                    raise RigError("probe closed its output")
+                self.buffer += chunk
+        answer, self.buffer = self.buffer.split(b"\n", 1)
+        reply = json.loads(answer.decode("utf-8"))
+        return reply["status"], reply["result"]
+
+    def stop(self):
+        if self.proc.poll() is None:
+            try:
+                self.proc.stdin.write(b"quit\n")
+                self.proc.stdin.flush()
+                self.proc.wait(5)
+            except (OSError, subprocess.TimeoutExpired):
+                self.proc.kill()
+                self.proc.wait()
+        self.log.close()
+
+
+# ------------------------------------------------------------------ session
+
+FAKE_XDG_OPEN = """#!/bin/sh
+# Records what the program asked the desktop to open instead of opening it.
+printf '%s\\n' "$*" >> "{log}"
+"""
+
+
+class Session:
+    """Xvfb + fresh Wine prefix + (optionally) a running Scrimble.exe.
+
+    Parameters: depth/width/height of the X screen; ini = text written to
+    Scrimble.ini in the working directory before start (None: no file);
+    start = False to set things up without starting the program (call
+    launch() later); exe = another program to run instead of Scrimble.exe;
+    display = an X display to use instead of a private Xvfb; prefix and
+    workdir = lasting folders to use (and keep) instead of temporary ones.
+    """
+
+    def __init__(self, depth=24, width=1024, height=768, ini=None, start=True, exe=None,
+                 title=TITLE, log=print, display=None, prefix=None, workdir=None):
+        self.title = title
+        self.exe = os.path.abspath(exe or SCRIMBLE_EXE)
+        self.log = log
+        self.app = None
+        self.probe_proc = None
+        self.x11_window = None
+        self.xvfb = None
+        self.dir = tempfile.mkdtemp(prefix="scrimble-e2e-")
+        try:
+            self.workdir = os.path.abspath(workdir or os.path.join(self.dir, "work"))
+            self.prefix = os.path.abspath(prefix or os.path.join(self.dir, "prefix"))
+            self.bin = os.path.join(self.dir, "bin")
+            self.xdg_log = os.path.join(self.dir, "xdg-open.log")
+            os.makedirs(self.workdir, exist_ok=True)
+            os.makedirs(self.bin)
+            with open(os.path.join(self.bin, "xdg-open"), "w") as f:
+                f.write(FAKE_XDG_OPEN.format(log=self.xdg_log))
+            os.chmod(os.path.join(self.bin, "xdg-open"), 0o755)
+            if ini is not None:
+                self.write_file("Scrimble.ini", ini)
+
+            if display:
+                self.display = display
+            else:
+                self.xvfb = Xvfb(width, height, depth)
+                self.display = self.xvfb.display
+            if not os.path.exists(os.path.join(self.prefix, "system.reg")):
+                ensure_template(self.display, log)
+                shutil.rmtree(self.prefix, ignore_errors=True)
+                copy_prefix(self.prefix)
+            self.env = wine_env(self.prefix, self.display, self.bin)
+            self.probe_proc = Probe(self.env, os.path.join(self.dir, "probe.log"))
+            if start:
+                self.launch()
+        except BaseException:
+            self.stop()
+            raise
+
+    # -- lifecycle
+
+    def launch(self, timeout=START_TIMEOUT):
+        """Starts the program and waits until its window is visible."""
+        if not os.path.exists(self.exe):
+            raise RigError(f"{self.exe} is missing; run `make build`")
+        started = time.time()
+        self.app_log = open(os.path.join(self.dir, "app.log"), "ab")
+        self.app = subprocess.Popen([WINE, self.exe], cwd=self.workdir, env=self.env,
+                                    stdout=self.app_log, stderr=self.app_log,
+                                    start_new_session=True)
+        top = self.wait_until(lambda: self._visible_tree(), timeout,
+                              what=f"window {self.title!r} to appear", interval=1.0)
+        self.x11_window = top.get("x11_window") or self._xdotool_search()
+        self.start_seconds = time.time() - started
+        self.log(f"rig: {os.path.basename(self.exe)} up after {self.start_seconds:.0f} s")
+        return top
+
+    def _visible_tree(self):
+        if self.app is not None and self.app.poll() is not None:
+            raise RigError(f"program exited with {self.app.returncode} before its window appeared")
+        status, tree = self.probe_proc.call("tree", self.title)
+        return tree if status == 0 and tree.get("visible") else None
+
+    def _xdotool_search(self):
+        out = self.xdotool("search", "--onlyvisible", "--name", "^" + self.title + "$", check=False)
+        ids = out.split()
+        return int(ids[0]) if ids else None
+
+    def alive(self):
+        return self.app is not None and self.app.poll() is None
+
+    def exit_code(self):
+        """The program's exit code, or None while it runs."""
+        return None if self.app is None else self.app.poll()
+
+    def wait_exit(self, timeout=60):
+        return self.wait_until(lambda: self.app.poll() is not None, timeout,
+                               what="program to exit") and self.app.returncode
+
+    def stop(self):
+        """Ends every Wine process of this prefix, the X server, and removes
+        the session directory."""
+        if self.probe_proc is not None:
+            self.probe_proc.stop()
+            self.probe_proc = None
+        if getattr(self, "env", None) is not None:
+            subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+            subprocess.run([WINESERVER, "-w"], env=self.env, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=30)
+        if self.app is not None:
+            try:
+                self.app.wait(10)
+            except subprocess.TimeoutExpired:
+                os.killpg(self.app.pid, signal.SIGKILL)
+                self.app.wait()
+            self.app_log.close()
+        if self.xvfb is not None:
+            self.xvfb.stop()
+            self.xvfb = None
+        if os.environ.get("SCRIMBLE_E2E_KEEP"):
+            self.log(f"rig: kept {self.dir}")
+        else:
+            shutil.rmtree(self.dir, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+    # -- inspection
+
+    def probe(self, *args, check=True):
+        """Runs one probe command; returns its parsed JSON. With check, a
+        non-zero status raises RigError."""
+        status, result = self.probe_proc.call(*args)
+        if check and status != 0:
+            raise RigError(f"probe {' '.join(map(str, args))}: status {status}: {result}")
+        return result
+
+    def tree(self, title=None):
+        return self.probe("tree", title or self.title)
+
+    def controls(self, title=None):
+        """Controls of the window keyed by control ID."""
+        return {c["id"]: c for c in self.tree(title)["controls"]}
+
+    def focus(self, title=None):
+        return self.probe("focus", title or self.title)
+
+    def focused_id(self):
+        f = self.focus()["focus"]
+        return None if f is None else f["id"]
+
+    def clipboard(self, points=()):
+        args = ["clipboard"]
+        for x, y in points:
+            args += ["--at", f"{x},{y}"]
+        return self.probe(*args)
+
+    def msgboxes(self):
+        return self.probe("msgbox")["dialogs"]
+
+    def press_msgbox(self, button="OK"):
+        return self.probe("msgbox", "--press", button)
+
+    def windows(self):
+        return self.probe("windows")["windows"]
+
+    def opened_urls(self):
+        """What the program handed to xdg-open, one entry per launch."""
+        try:
+            with open(self.xdg_log, encoding="utf-8") as f:
+                return f.read().splitlines()
+        except FileNotFoundError:
+            return []
+
+    def read_file(self, name, encoding="cp932"):
+        with open(os.path.join(self.workdir, name), "rb") as f:
+            data = f.read()
+        return data if encoding is None else data.decode(encoding)
+
+    def write_file(self, name, text, encoding="cp932", newline="\r\n"):
+        data = text if isinstance(text, bytes) else text.replace("\n", newline).encode(encoding)
+        with open(os.path.join(self.workdir, name), "wb") as f:
+            f.write(data)
+
+    # -- input
+
+    def xdotool(self, *args, check=True):
+        env = dict(self.env)
+        result = subprocess.run(["xdotool", *map(str, args)], env=env, capture_output=True,
+                                text=True, timeout=60)
+        if check and result.returncode != 0:
+            raise RigError(f"xdotool {' '.join(map(str, args))}: {result.stderr.strip()}")
+        return result.stdout
+
+    def key(self, *keys, delay_ms=50):
+        """Sends key presses (xdotool names: Tab, F1, Escape, shift+Tab...)
+        to the program's window; they reach the focused control."""
+        self.xdotool("key", "--window", self.x11_window, "--delay", delay_ms, *keys)
+
+    def type(self, text, delay_ms=50):
+        self.xdotool("type", "--window", self.x11_window, "--delay", delay_ms, text)
+
+    def client_to_screen(self, x, y, title=None):
+        origin = self.tree(title)["client_origin"]
+        return origin["x"] + x, origin["y"] + y
+
+    def click(self, x, y, button=1, title=None):
+        """Clicks at client coordinates of the window (or of another top-level
+        window given by title); a click also makes the window the foreground one."""
+        sx, sy = self.client_to_screen(x, y, title)
+        self.click_screen(sx, sy, button)
+
+    def click_screen(self, x, y, button=1):
+        self.xdotool("mousemove", "--sync", x, y)
+        self.xdotool("click", button)
+
+    def click_control(self, control_id, button=1):
+        """Clicks the centre of the control with that ID."""
+        c = self.controls()[control_id]["rect"]
+        self.click(c["x"] + c["w"] // 2, c["y"] + c["h"] // 2, button)
+
+    # -- pictures
+
+    def screenshot(self, path, whole_screen=False, settle_timeout=30):
+        """Saves the window (or the whole screen) as an image file; the format
+        follows the file name's extension. Waits until two captures in a row
+        agree, so a window still painting is not caught half drawn."""
+        target = "root" if whole_screen or not self.x11_window else hex(self.x11_window)
+        path = os.path.abspath(path)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        base, ext = os.path.splitext(path)
+        trial = base + ".partial" + ext
+        previous = None
+        deadline = time.time() + settle_timeout
+        while True:
+            subprocess.run(["import", "-display", self.display, "-window", target, trial],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           timeout=60)
+            with open(trial, "rb") as f:
+                data = f.read()
+            if data == previous or time.time() >= deadline:
+                break
+            previous = data
+            time.sleep(0.5)
+        os.replace(trial, path)
+        return path
+
+    # -- waiting
+
+    def wait_until(self, predicate, timeout=30, what="condition", interval=0.2):
+        """Calls predicate until it returns something truthy and returns that;
+        raises AssertionError after timeout seconds."""
+        deadline = time.time() + timeout
+        while True:
+            value = predicate()
+            if value:
+                return value
+            if time.time() >= deadline:
+                raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+            time.sleep(interval)
+
+
+# ------------------------------------------------------------------ checks
+
+class Checks:
+    """Collects mismatches so that one run reports all of them at once."""
+
+    def __init__(self):
+        self.failures = []
+
+    def equal(self, actual, expected, what):
+        if actual != expected:
+            self.failures.append(f"{what}: expected {expected!r}, got {actual!r}")
+        return actual == expected
+
+    def near(self, actual, expected, tolerance, what):
+        ok = abs(actual - expected) <= tolerance
+        if not ok:
+            self.failures.append(f"{what}: expected {expected}±{tolerance}, got {actual}")
+        return ok
+
+    def true(self, condition, what):
+        if not condition:
+            self.failures.append(what)
+        return bool(condition)
+
+    def done(self):
+        if self.failures:
+            raise AssertionError(f"{len(self.failures)} mismatch(es):\n  " + "\n  ".join(self.failures))

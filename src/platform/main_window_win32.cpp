@@ -16,7 +16,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"ScrimbleMainWindow";
 constexpr UINT kFocusRequest = WM_APP + 1;
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 
 // Functions of newer Windows versions, looked up so that the program still
@@ -153,13 +153,9 @@ void MainWindow::SetToolTip(HWND control, const std::wstring& text) {
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = hwnd_;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = const_cast<wchar_t*>(text.c_str());
-    if (::SendMessageW(tooltip_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool))) {
-        tool.lpszText = const_cast<wchar_t*>(text.c_str());
-        ::SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-    } else {
-        ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
+    tool.lpszText = const_cast<wchar_t*>(text.c_str());  // copied by the tooltip control
+    const bool known = !toolTipped_.insert(control).second;
+    ::SendMessageW(tooltip_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void MainWindow::RequestFocus(HWND control) {

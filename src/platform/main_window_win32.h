@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,7 @@ private:
     UniqueFont font_;
     forms::Form* form_ = nullptr;
     std::vector<Placed> placed_;
+    std::set<HWND> toolTipped_;
     HWND lastFocus_ = nullptr;
     bool ending_ = false;
     // The position last set in twips and the pixels it became, so that an

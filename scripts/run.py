@@ -56,7 +56,7 @@ def main():
                               workdir=os.path.join(rig.BUILD, "run"))
     try:
         path = session.screenshot(options.screenshot or os.path.join(rig.BUILD, "scrimble-window.png"))
-        print(f"No display: Scrimble ran on a private X server ({session.display}).")
+        print(f"Scrimble ran on a private X server ({session.display}).")
         print(f"Window picture: {os.path.relpath(path, os.getcwd())}")
         print("Scrimble has been stopped again.")
     finally:

@@ -16,6 +16,7 @@ namespace {
 
 constexpr wchar_t kPreviewClass[] = L"ScrimblePreview";
 constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+constexpr wchar_t kNextFocusProperty[] = L"Scrimble.NextFocus";
 
 WindowControlPeer* PeerOf(HWND hwnd) {
     return reinterpret_cast<WindowControlPeer*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -28,8 +29,11 @@ std::wstring WindowText(HWND hwnd) {
 }
 
 // Text boxes keep the selection rule of the window's own code: entering a box
-// must not select its whole text behind that code's back.
+// must not select its whole text behind that code's back. They also note where
+// the focus goes when they lose it, for FocusLeavesForSibling.
 LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_KILLFOCUS) ::SetPropW(hwnd, kNextFocusProperty, reinterpret_cast<HANDLE>(wParam));
+    if (message == WM_NCDESTROY) ::RemovePropW(hwnd, kNextFocusProperty);
     LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
     if (message == WM_GETDLGCODE) result &= ~static_cast<LRESULT>(DLGC_HASSETSEL);
     return result;
@@ -108,6 +112,11 @@ int StackingRank(const forms::ControlSpec& spec) {
 }
 
 }  // namespace
+
+bool FocusLeavesForSibling(HWND textBox, HWND window) {
+    HWND next = static_cast<HWND>(::GetPropW(textBox, kNextFocusProperty));
+    return next != nullptr && next != textBox && ::IsChild(window, next);
+}
 
 void RegisterControlClasses(HINSTANCE instance) {
     INITCOMMONCONTROLSEX common{sizeof(common), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};

@@ -80,6 +80,10 @@ private:
 };
 
 void RegisterControlClasses(HINSTANCE instance);
+// Whether a text box that is losing the focus gives it to another control of
+// the same window, rather than to another program or to nobody (the window
+// being hidden).
+bool FocusLeavesForSibling(HWND textBox, HWND window);
 // A drop-down list whose closed height is exactly height pixels.
 void PlaceComboBox(HWND combo, int x, int y, int width, int height);
 void DrawPictureButton(const DRAWITEMSTRUCT& item);

@@ -254,7 +254,11 @@ void MainWindow::OnCommand(HWND control, int code) {
             break;
         case forms::ControlKind::TextBox:
             if (code == EN_SETFOCUS) RunEvent([target] { target->OnGotFocus(); });
-            if (code == EN_KILLFOCUS) RunEvent([target] { target->OnLostFocus(); });
+            // Leaving the window (another program, or the window hiding for a
+            // capture) is not leaving the box: the user has not moved on.
+            if (code == EN_KILLFOCUS && FocusLeavesForSibling(control, hwnd_)) {
+                RunEvent([target] { target->OnLostFocus(); });
+            }
             break;
         default:
             break;

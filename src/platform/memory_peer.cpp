@@ -19,16 +19,26 @@ void MemoryFocus::Request(Control* target) {
 }
 
 void MemoryFocus::Transfer(Control* target) {
+    // A handler that throws ends the move: later requests must still be
+    // carried out rather than wait for a move that never finishes, and a
+    // request left over from the failed move is dropped.
+    struct MoveScope {
+        MemoryFocus& focus;
+        explicit MoveScope(MemoryFocus& f) : focus(f) { focus.moving_ = true; }
+        ~MoveScope() { focus.moving_ = false; }
+    };
     // Each pass is one focus change; requests made by the handlers of a pass
     // become the next pass, as posted focus changes do on Windows.
     while (target != nullptr) {
         if (target == focused_) break;
-        moving_ = true;
-        Control* previous = focused_;
-        if (previous != nullptr) previous->OnLostFocus();
-        focused_ = target;
-        target->OnGotFocus();
-        moving_ = false;
+        pending_ = nullptr;
+        {
+            MoveScope move(*this);
+            Control* previous = focused_;
+            if (previous != nullptr) previous->OnLostFocus();
+            focused_ = target;
+            target->OnGotFocus();
+        }
         target = pending_;
         pending_ = nullptr;
     }

@@ -8,6 +8,11 @@
 #include "platform/conversions.h"
 #include "platform/picture.h"
 
+// windows.h maps MessageBox to MessageBoxW; the method below keeps its own name.
+#ifdef MessageBox
+#undef MessageBox
+#endif
+
 namespace scrimble {
 
 // Screen size in twips and twips per pixel, as single-precision values.

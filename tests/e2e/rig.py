@@ -25,7 +25,7 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.path.join(ROOT, "build")
 SCRIMBLE_EXE = os.environ.get("SCRIMBLE_EXE", os.path.join(BUILD, "win32", "Scrimble.exe"))
 PROBE_EXE = os.environ.get("SCRIMBLE_PROBE", os.path.join(BUILD, "probe", "scrimble-probe.exe"))
-TEMPLATE = os.path.join(BUILD, "wine-template")
+TEMPLATE = os.environ.get("SCRIMBLE_WINE_TEMPLATE", os.path.join(BUILD, "wine-template"))
 TITLE = "Scrimble \u03b2"
 
 WINE = "/usr/lib/wine/wine"        # 32-bit loader (through qemu here)
@@ -56,6 +56,15 @@ def wine_env(prefix, display, extra_path=None):
     if extra_path:
         env["PATH"] = extra_path + os.pathsep + env.get("PATH", "/usr/bin:/bin")
     return env
+
+
+def loader_for(exe):
+    """wine64 for a 64-bit exe (native), wine for a 32-bit one (emulated here)."""
+    with open(exe, "rb") as f:
+        header = f.read(4096)
+    offset = int.from_bytes(header[0x3C:0x40], "little")
+    machine = int.from_bytes(header[offset + 4:offset + 6], "little")
+    return WINE64 if machine == 0x8664 else WINE
 
 
 def wine_version():
@@ -106,10 +115,10 @@ def ensure_template(display, log=print):
     """Creates build/wine-template once per machine and Wine version: a win64
     prefix with Wine's fonts where Wine looks for them and undecorated windows
     (there is no window manager, so Wine draws the frames)."""
-    os.makedirs(BUILD, exist_ok=True)
+    os.makedirs(os.path.dirname(TEMPLATE), exist_ok=True)
     stamp = os.path.join(TEMPLATE, ".scrimble-wine-version")
     version = wine_version()
-    with open(os.path.join(BUILD, "wine-template.lock"), "w") as lock:
+    with open(TEMPLATE + ".lock", "w") as lock:
         fcntl.flock(lock, fcntl.LOCK_EX)
         try:
             with open(stamp) as f:
@@ -288,7 +297,7 @@ class Session:
             raise RigError(f"{self.exe} is missing; run `make build`")
         started = time.time()
         self.app_log = open(os.path.join(self.dir, "app.log"), "ab")
-        self.app = subprocess.Popen([WINE, self.exe], cwd=self.workdir, env=self.env,
+        self.app = subprocess.Popen([loader_for(self.exe), self.exe], cwd=self.workdir, env=self.env,
                                     stdout=self.app_log, stderr=self.app_log,
                                     start_new_session=True)
         top = self.wait_until(lambda: self._visible_tree(), timeout,

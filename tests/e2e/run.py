@@ -60,17 +60,25 @@ def run_file(path, keyword, counts):
     module = load(path)
     tests = [(n, f) for n, f in tests_of(module) if not keyword or keyword in n]
     shared = None
+    shared_error = None  # a session that failed to start is not tried again
     try:
         for name, func in tests:
             label = f"{os.path.basename(path)}::{name}"
             started = time.time()
+            args = {}
             try:
-                args = {}
                 if "app" in inspect.signature(func).parameters:
+                    if shared_error is not None:
+                        raise rig.RigError(f"shared session did not start: {shared_error}")
                     if shared is None or not shared.alive():
                         if shared is not None:
                             shared.stop()
-                        shared = getattr(module, "make_app", rig.Session)()
+                            shared = None
+                        try:
+                            shared = getattr(module, "make_app", rig.Session)()
+                        except Exception as error:
+                            shared_error = error
+                            raise
                     args["app"] = shared
                 func(**args)
             except Exception as error:
@@ -78,7 +86,7 @@ def run_file(path, keyword, counts):
                 print(f"FAIL {label} ({time.time() - started:.1f} s)")
                 kind = "" if isinstance(error, AssertionError) else type(error).__name__ + ": "
                 print("    " + (kind + str(error)).replace("\n", "\n    "))
-                if not isinstance(error, AssertionError):
+                if not isinstance(error, (AssertionError, rig.RigError)):
                     print("    " + traceback.format_exc().replace("\n", "\n    "))
                 save_failure_picture(args.get("app") or shared, label)
             else:

@@ -59,6 +59,7 @@ void FakeServices::MessageBox(const std::wstring& text) {
 
 void FakeServices::SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) {
     calls.push_back("SavePictureAsBmp");
+    if (onSavePicture) onSavePicture(path);
     if (saveError) throw *saveError;
     if (writeSavedFiles) ReplaceFileContents(path, savedFileBytes);
     savedPictures.emplace_back(path, picture);
@@ -66,6 +67,8 @@ void FakeServices::SavePictureAsBmp(const PicturePtr& picture, const std::wstrin
 
 long long FakeServices::FileLength(const std::wstring& path) {
     calls.push_back("FileLength");
+    fileLengthPaths.push_back(path);
+    if (fileLength) return *fileLength;
     return scrimble::FileLength(path);
 }
 

@@ -33,6 +33,11 @@ public:
     // file); set writeSavedFiles to false to record only.
     std::string savedFileBytes = "BM scrimble test picture";
     bool writeSavedFiles = true;
+    // FileLength() answers this when set, instead of measuring the real file.
+    std::optional<long long> fileLength;
+    // Runs inside SavePictureAsBmp() before anything is written, e.g. to look
+    // at the window at the moment of saving.
+    std::function<void(const std::wstring& path)> onSavePicture;
     // Runs inside DoEvents(), e.g. to deliver a click while a delay waits.
     std::function<void()> onDoEvents;
 
@@ -49,6 +54,7 @@ public:
     int clipboardClears = 0;
     std::vector<PicturePtr> clipboardPictures;  // every picture put on the clipboard
     std::vector<std::pair<std::wstring, PicturePtr>> savedPictures;  // path, picture
+    std::vector<std::wstring> fileLengthPaths;  // every path FileLength() was asked about
     int keyboardQueries = 0;
     std::vector<std::wstring> browseTitles;
     std::vector<NativeHandle> browseOwners;
@@ -69,7 +75,7 @@ public:
     void ClipboardSetPicture(const PicturePtr& picture) override;
     void MessageBox(const std::wstring& text) override;
     void SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) override;
-    long long FileLength(const std::wstring& path) override;  // the real file's length
+    long long FileLength(const std::wstring& path) override;  // fileLength, or the real file's
     int KeyboardSubtype() override;
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
     void ShellOpen(const std::wstring& target) override;

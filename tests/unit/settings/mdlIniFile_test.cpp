@@ -93,8 +93,8 @@ private:
 
 std::vector<forms::ControlSpec> LayoutWithShortTimeList() {
     std::vector<forms::ControlSpec> layout = ui::MainWindowLayout();
-    for (auto& spec : layout) {
-        if (std::string(spec.name) == "cboTime") spec.items.resize(3);  // the defaults need five
+    for (auto& row : layout) {
+        if (std::string(row.name) == "cboTime") row.items.resize(3);  // the defaults need five
     }
     return layout;
 }

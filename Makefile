@@ -11,8 +11,8 @@ SHELL := /bin/bash
 NATIVE_DIR := build/native
 WIN32_DIR := build/win32
 PROBE_DIR := build/probe
+PROBE32_DIR := build/probe32
 EXE := $(WIN32_DIR)/Scrimble.exe
-PROBE := $(PROBE_DIR)/scrimble-probe.exe
 BUILD_TYPE ?= Release
 E2E_ARGS ?=
 
@@ -35,12 +35,17 @@ win32: deps
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 	cmake --build $(WIN32_DIR)
 
-# 64-bit on purpose: it starts in a second under wine64, where a 32-bit
-# helper would need a minute through the emulated loader.
+# The probe is 64-bit on purpose: it starts in a second under wine64, where a
+# 32-bit helper needs a minute through the emulated loader. The 32-bit build
+# is only for reading a 32-bit program's bitmaps on palette displays, which
+# Wine does not hand across to 64-bit processes.
 probe: deps
 	@[ -f $(PROBE_DIR)/build.ninja ] || cmake -S tests/e2e/probe -B $(PROBE_DIR) -G Ninja \
 	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-mingw64.cmake -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 	cmake --build $(PROBE_DIR)
+	@[ -f $(PROBE32_DIR)/build.ninja ] || cmake -S tests/e2e/probe -B $(PROBE32_DIR) -G Ninja \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake --build $(PROBE32_DIR)
 
 run: build
 	python3 scripts/run.py
@@ -60,4 +65,4 @@ screenshot: win32 probe
 
 # Keeps build/wine-template: making it again takes minutes.
 clean:
-	rm -rf $(NATIVE_DIR) $(WIN32_DIR) $(PROBE_DIR) build/wine-run build/run build/e2e-artifacts
+	rm -rf $(NATIVE_DIR) $(WIN32_DIR) $(PROBE_DIR) $(PROBE32_DIR) build/wine-run build/run build/e2e-artifacts

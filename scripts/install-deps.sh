@@ -13,7 +13,7 @@ need_pkgs=(
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 wine32:i386 qemu-user-static binfmt-support
-  xvfb xdotool x11-utils x11-apps imagemagick
+  xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   fonts-wine fonts-ipafont-gothic locales python3
 )
 

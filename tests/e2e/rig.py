@@ -1,10 +1,24 @@
 """End-to-end rig: runs Scrimble.exe under Wine on a private X server and
 lets a test drive it with xdotool and look inside it with scrimble-probe.
 
-    with Session() as app:          # Xvfb, fresh prefix, Scrimble running
+    with Session(ini=TEXT) as app:  # Xvfb, fresh prefix, Scrimble running
         top = app.tree()            # window + controls as the probe sees them
         app.key("Tab")
-        assert app.focus()["focus"]["id"] == 1021
+        assert app.focused_id() == 1021
+
+Session(depth=24, width=1024, height=768, ini=None, start=True, exe=None,
+        title="Scrimble β", display=None, prefix=None, workdir=None, probe32=False)
+  lifecycle  launch() spawn() alive() exit_code() wait_exit(timeout, proc)
+             stop() (also on leaving a with block)
+  inspect    tree() controls() focus() focused_id() clipboard(points)
+             msgboxes() press_msgbox("OK") windows() probe(cmd, ...)
+             probe32(cmd, ...) (32-bit build; clipboard() uses it for bitmaps)
+  input      key(*keys) type(text) click(x, y) click_control(id)
+             click_screen(x, y)
+  files      workdir, read_file(name) write_file(name, text) opened_urls()
+  screen     screenshot(path, whole_screen=False) set_root_colour("#rrggbb")
+  waiting    wait_until(predicate, timeout, what)
+Checks() collects mismatches and reports them all at once (done()).
 
 Everything a session creates lives in one temporary directory that stop()
 removes (set SCRIMBLE_E2E_KEEP=1 to keep it). Scrimble's working directory,
@@ -25,6 +39,9 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.path.join(ROOT, "build")
 SCRIMBLE_EXE = os.environ.get("SCRIMBLE_EXE", os.path.join(BUILD, "win32", "Scrimble.exe"))
 PROBE_EXE = os.environ.get("SCRIMBLE_PROBE", os.path.join(BUILD, "probe", "scrimble-probe.exe"))
+# Wine hands a 32-bit program's clipboard bitmap to a 64-bit reader as a
+# handle that no GDI call accepts; the 32-bit build of the same probe reads it.
+PROBE32_EXE = os.environ.get("SCRIMBLE_PROBE32", os.path.join(BUILD, "probe32", "scrimble-probe.exe"))
 TEMPLATE = os.environ.get("SCRIMBLE_WINE_TEMPLATE", os.path.join(BUILD, "wine-template"))
 TITLE = "Scrimble \u03b2"
 
@@ -188,13 +205,15 @@ class Probe:
     """One long-lived scrimble-probe in serve mode; answers in about a
     millisecond instead of the second that a fresh Wine process costs."""
 
-    def __init__(self, env, log_path):
-        if not os.path.exists(PROBE_EXE):
-            raise RigError(f"{PROBE_EXE} is missing; run `make build`")
+    def __init__(self, env, log_path, exe=None):
+        exe = exe or PROBE_EXE
+        if not os.path.exists(exe):
+            raise RigError(f"{exe} is missing; run `make build`")
         self.log = open(log_path, "ab")
-        self.proc = subprocess.Popen([WINE64, PROBE_EXE, "serve"], env=env, stdin=subprocess.PIPE,
+        self.proc = subprocess.Popen([loader_for(exe), exe, "serve"], env=env, stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, stderr=self.log, start_new_session=True)
         self.buffer = b""
+        self.answered = False
 
     def call(self, *args, timeout=PROBE_TIMEOUT):
         if self.proc.poll() is not None:
@@ -202,6 +221,8 @@ class Probe:
         line = "\t".join(str(a) for a in args) + "\n"
         self.proc.stdin.write(line.encode("utf-8"))
         self.proc.stdin.flush()
+        if not self.answered:
+            timeout = max(timeout, START_TIMEOUT)  # the first answer waits for Wine to start
         deadline = time.time() + timeout
         fd = self.proc.stdout.fileno()
         while b"\n" not in self.buffer:
@@ -215,6 +236,7 @@ class Probe:
                     raise RigError("probe closed its output")
                 self.buffer += chunk
         answer, self.buffer = self.buffer.split(b"\n", 1)
+        self.answered = True
         reply = json.loads(answer.decode("utf-8"))
         return reply["status"], reply["result"]
 
@@ -246,16 +268,23 @@ class Session:
     start = False to set things up without starting the program (call
     launch() later); exe = another program to run instead of Scrimble.exe;
     display = an X display to use instead of a private Xvfb; prefix and
-    workdir = lasting folders to use (and keep) instead of temporary ones.
+    workdir = lasting folders to use (and keep) instead of temporary ones;
+    probe32 = start the 32-bit probe at once, alongside the program, for
+    tests that read the clipboard (otherwise it starts at the first need).
     """
 
     def __init__(self, depth=24, width=1024, height=768, ini=None, start=True, exe=None,
-                 title=TITLE, log=print, display=None, prefix=None, workdir=None):
+                 title=TITLE, log=print, display=None, prefix=None, workdir=None,
+                 probe32=False):
         self.title = title
         self.exe = os.path.abspath(exe or SCRIMBLE_EXE)
         self.log = log
         self.app = None
+        self._procs = []
+        self._logs = []
         self.probe_proc = None
+        self.probe32_proc = None
+        self.depth = depth
         self.x11_window = None
         self.xvfb = None
         self.dir = tempfile.mkdtemp(prefix="scrimble-e2e-")
@@ -283,6 +312,8 @@ class Session:
                 copy_prefix(self.prefix)
             self.env = wine_env(self.prefix, self.display, self.bin)
             self.probe_proc = Probe(self.env, os.path.join(self.dir, "probe.log"))
+            if probe32:
+                self._start_probe32()
             if start:
                 self.launch()
         except BaseException:
@@ -295,17 +326,27 @@ class Session:
         """Starts the program and waits until its window is visible."""
         if not os.path.exists(self.exe):
             raise RigError(f"{self.exe} is missing; run `make build`")
+        if self.alive():
+            raise RigError("the program is still running; stop it before launching it again")
         started = time.time()
-        self.app_log = open(os.path.join(self.dir, "app.log"), "ab")
-        self.app = subprocess.Popen([loader_for(self.exe), self.exe], cwd=self.workdir, env=self.env,
-                                    stdout=self.app_log, stderr=self.app_log,
-                                    start_new_session=True)
+        self.app = self.spawn()
         top = self.wait_until(lambda: self._visible_tree(), timeout,
                               what=f"window {self.title!r} to appear", interval=1.0)
         self.x11_window = top.get("x11_window") or self._xdotool_search()
         self.start_seconds = time.time() - started
         self.log(f"rig: {os.path.basename(self.exe)} up after {self.start_seconds:.0f} s")
         return top
+
+    def spawn(self):
+        """Starts one more copy of the program in the same prefix and working
+        directory without waiting for anything; returns its Popen. launch()
+        uses it; a test may call it directly to start a second instance."""
+        log = open(os.path.join(self.dir, "app.log"), "ab")
+        self._logs.append(log)
+        proc = subprocess.Popen([loader_for(self.exe), self.exe], cwd=self.workdir, env=self.env,
+                                stdout=log, stderr=log, start_new_session=True)
+        self._procs.append(proc)
+        return proc
 
     def _visible_tree(self):
         if self.app is not None and self.app.poll() is not None:
@@ -325,28 +366,35 @@ class Session:
         """The program's exit code, or None while it runs."""
         return None if self.app is None else self.app.poll()
 
-    def wait_exit(self, timeout=60):
-        return self.wait_until(lambda: self.app.poll() is not None, timeout,
-                               what="program to exit") and self.app.returncode
+    def wait_exit(self, timeout=60, proc=None):
+        """Waits until the program (or the given spawned copy) has ended and
+        returns its exit code."""
+        proc = proc or self.app
+        self.wait_until(lambda: proc.poll() is not None, timeout, what="program to exit")
+        return proc.returncode
 
     def stop(self):
         """Ends every Wine process of this prefix, the X server, and removes
         the session directory."""
-        if self.probe_proc is not None:
-            self.probe_proc.stop()
-            self.probe_proc = None
+        for probe in (self.probe_proc, self.probe32_proc):
+            if probe is not None:
+                probe.stop()
+        self.probe_proc = self.probe32_proc = None
         if getattr(self, "env", None) is not None:
             subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
             subprocess.run([WINESERVER, "-w"], env=self.env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL, timeout=30)
-        if self.app is not None:
+        for proc in self._procs:
             try:
-                self.app.wait(10)
+                proc.wait(10)
             except subprocess.TimeoutExpired:
-                os.killpg(self.app.pid, signal.SIGKILL)
-                self.app.wait()
-            self.app_log.close()
+                os.killpg(proc.pid, signal.SIGKILL)
+                proc.wait()
+        self._procs = []
+        for log in self._logs:
+            log.close()
+        self._logs = []
         if self.xvfb is not None:
             self.xvfb.stop()
             self.xvfb = None
@@ -371,6 +419,19 @@ class Session:
             raise RigError(f"probe {' '.join(map(str, args))}: status {status}: {result}")
         return result
 
+    def _start_probe32(self):
+        if self.probe32_proc is None:
+            self.probe32_proc = Probe(self.env, os.path.join(self.dir, "probe32.log"), PROBE32_EXE)
+        return self.probe32_proc
+
+    def probe32(self, *args, check=True):
+        """Like probe(), through the 32-bit build (its first answer takes
+        about a minute where 32-bit code runs emulated)."""
+        status, result = self._start_probe32().call(*args)
+        if check and status != 0:
+            raise RigError(f"probe32 {' '.join(map(str, args))}: status {status}: {result}")
+        return result
+
     def tree(self, title=None):
         return self.probe("tree", title or self.title)
 
@@ -385,11 +446,17 @@ class Session:
         f = self.focus()["focus"]
         return None if f is None else f["id"]
 
-    def clipboard(self, points=()):
+    def clipboard(self, points=(), probe32=None):
+        """Formats on the clipboard and, for a bitmap, its size, bit count,
+        most common colours and the colours at the given (x, y) points. A
+        32-bit program's bitmap is read by the 32-bit probe (see PROBE32_EXE),
+        whose first answer takes a minute or two."""
         args = ["clipboard"]
         for x, y in points:
             args += ["--at", f"{x},{y}"]
-        return self.probe(*args)
+        if probe32 is None:
+            probe32 = loader_for(self.exe) == WINE
+        return self.probe32(*args) if probe32 else self.probe(*args)
 
     def msgboxes(self):
         return self.probe("msgbox")["dialogs"]
@@ -456,6 +523,14 @@ class Session:
         self.click(c["x"] + c["w"] // 2, c["y"] + c["h"] // 2, button)
 
     # -- pictures
+
+    def set_root_colour(self, rgb):
+        """Paints the X root window (the desktop behind every window) in one
+        colour, e.g. "#3366cc", so that a screen capture has known content.
+        True-colour displays only: on a palette display Wine maps the X pixel
+        value through its own palette, so the capture shows another colour."""
+        subprocess.run(["xsetroot", "-display", self.display, "-solid", rgb], check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
 
     def screenshot(self, path, whole_screen=False, settle_timeout=30):
         """Saves the window (or the whole screen) as an image file; the format

@@ -1,10 +1,10 @@
 // A Services for unit tests: answers with values the test sets beforehand and
 // records every request, so a test can check what the code asked of the system
-// and in which order. All members are public; arrange them before the call,
-// inspect them after it.
+// and in which order. Arrange the members before the call, inspect them after.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -17,70 +17,72 @@ namespace scrimble::test {
 
 class FakeServices : public Services {
 public:
-    // --- Answers, set by the test -------------------------------------------
-    long long nowSeconds = 0;           // NowSeconds() returns this
-    long long secondsPerDoEvents = 0;   // the clock moves on by this after each DoEvents()
-    long long secondsPerIdleWait = 1;   // and by this after each IdleWait(), so delays end
-    ScreenTwips screen{1024 * 15.0f, 768 * 15.0f, 15.0f, 15.0f};
+    // Answers, set by the test.
+    long long nowSeconds = 0;
+    long long secondsPerIdleWait = 1;  // the clock moves on after each IdleWait(), so delays end
     NumberLocale locale{};
-    int keyboardSubtype = 0;            // KeyboardSubtype() returns this
-    std::optional<std::wstring> folderChoice;  // BrowseForFolder() returns this
+    int keyboardSubtype = 0;
+    std::optional<std::wstring> folderChoice;  // what BrowseForFolder() returns
     bool anotherInstanceRunning = false;
-    bool clipboardBusy = false;         // ClipboardClear/SetPicture throw ClipboardBusy
-    // SavePictureAsBmp throws this instead of writing, when set.
-    std::optional<RuntimeError> saveError;
-    // SavePictureAsBmp writes these bytes to the path (so FileLength finds the
-    // file); set writeSavedFiles to false to record only.
-    std::string savedFileBytes = "BM scrimble test picture";
-    bool writeSavedFiles = true;
-    // FileLength() answers this when set, instead of measuring the real file.
-    std::optional<long long> fileLength;
-    // Runs inside SavePictureAsBmp() before anything is written, e.g. to look
-    // at the window at the moment of saving.
-    std::function<void(const std::wstring& path)> onSavePicture;
-    // Runs inside DoEvents(), e.g. to deliver a click while a delay waits.
-    std::function<void()> onDoEvents;
+    bool clipboardBusy = false;                // both clipboard calls throw ClipboardBusy
+    std::optional<RuntimeError> saveError;     // SavePictureAsBmp() throws it, saving nothing
+    long long fileLength = 0;                  // what FileLength() answers
+    std::function<void()> onDoEvents;          // runs inside DoEvents(), e.g. to move the clock
+    std::function<void()> onSavePicture;       // runs inside SavePictureAsBmp()
 
-    // --- Records ------------------------------------------------------------
-    // Name of every call in order: "DoEvents", "IdleWait", "NowSeconds",
-    // "WaitForScreenUpdate", "Screen", "Locale", "ClipboardClear",
-    // "ClipboardSetPicture", "MessageBox", "SavePictureAsBmp", "FileLength",
-    // "KeyboardSubtype", "BrowseForFolder", "ShellOpen",
-    // "AnotherInstanceRunning", "EndProgram".
+    // Records: the name of every call in order, and what the calls carried.
     std::vector<std::string> calls;
-    std::vector<std::wstring> messageBoxes;
     int doEventsCount = 0;
-    int idleWaitMilliseconds = 0;       // total asked for
-    int clipboardClears = 0;
-    std::vector<PicturePtr> clipboardPictures;  // every picture put on the clipboard
+    int idleWaitMilliseconds = 0;              // total asked for
+    std::vector<std::wstring> messageBoxes;
+    std::vector<PicturePtr> clipboardPictures;
     std::vector<std::pair<std::wstring, PicturePtr>> savedPictures;  // path, picture
-    std::vector<std::wstring> fileLengthPaths;  // every path FileLength() was asked about
-    int keyboardQueries = 0;
-    std::vector<std::wstring> browseTitles;
-    std::vector<NativeHandle> browseOwners;
+    std::vector<std::wstring> fileLengthPaths;
+    std::vector<std::pair<NativeHandle, std::wstring>> folderBrowsers;  // owner, title
     std::vector<std::wstring> shellOpened;
-    int endProgramCount = 0;
 
-    // How many times a call of that name was made.
     int CallCount(const std::string& name) const;
 
-    // --- Services -----------------------------------------------------------
     void DoEvents() override;
     void IdleWait(int milliseconds) override;
-    long long NowSeconds() override;
-    void WaitForScreenUpdate() override;
-    ScreenTwips Screen() override;
-    NumberLocale Locale() override;
+    long long NowSeconds() override { return Note("NowSeconds", nowSeconds); }
+    void WaitForScreenUpdate() override { Note("WaitForScreenUpdate", 0); }
+    ScreenTwips Screen() override { return Note("Screen", ScreenTwips{15360, 11520, 15, 15}); }
+    NumberLocale Locale() override { return Note("Locale", locale); }
     void ClipboardClear() override;
     void ClipboardSetPicture(const PicturePtr& picture) override;
-    void MessageBox(const std::wstring& text) override;
+    void MessageBox(const std::wstring& text) override { messageBoxes.push_back(Note("MessageBox", text)); }
     void SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) override;
-    long long FileLength(const std::wstring& path) override;  // fileLength, or the real file's
-    int KeyboardSubtype() override;
+    long long FileLength(const std::wstring& path) override;
+    int KeyboardSubtype() override { return Note("KeyboardSubtype", keyboardSubtype); }
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
-    void ShellOpen(const std::wstring& target) override;
-    bool AnotherInstanceRunning() override;
-    void EndProgram() override;  // recorded only: the test goes on
+    void ShellOpen(const std::wstring& target) override { shellOpened.push_back(Note("ShellOpen", target)); }
+    bool AnotherInstanceRunning() override { return Note("AnotherInstanceRunning", anotherInstanceRunning); }
+    void EndProgram() override { Note("EndProgram", 0); }  // recorded only: the test goes on
+
+private:
+    template <typename T>
+    T Note(const char* call, T value) {
+        calls.push_back(call);
+        return value;
+    }
 };
+
+// A picture with nothing behind it: only its identity and its lifetime matter.
+// `destroyed`, when given, counts the fake pictures that have gone.
+struct FakePicture : Picture {
+    FakePicture(NativeHandle bitmap, std::shared_ptr<int> destroyed) : bitmap(bitmap), destroyed(std::move(destroyed)) {}
+    ~FakePicture() override {
+        if (destroyed) ++*destroyed;
+    }
+    NativeHandle Bitmap() const override { return bitmap; }
+    NativeHandle Palette() const override { return 0; }
+    const NativeHandle bitmap;
+    const std::shared_ptr<int> destroyed;
+};
+
+inline PicturePtr MakeFakePicture(NativeHandle bitmap, std::shared_ptr<int> destroyed = nullptr) {
+    return std::make_shared<FakePicture>(bitmap, std::move(destroyed));
+}
 
 }  // namespace scrimble::test

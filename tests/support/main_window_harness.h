@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "platform/form_builder.h"
-#include "support/fake_picture.h"
 #include "support/fake_services.h"
 #include "ui/frmMain.h"
 #include "ui/frmMain_layout.h"
@@ -23,35 +22,28 @@ public:
         : window(memory.form(), services,
                  CaptureSources{[this] { return Take("CaptureFullScreen", fullScreen); },
                                 [this] { return Take("CaptureForegroundWindow", foregroundWindow); }}) {
-        // Nothing that a test forgets to point elsewhere may land in the
-        // working directory: saves are only recorded (and measured as empty
-        // files), the settings path leads nowhere.
-        services.writeSavedFiles = false;
-        services.fileLength = 0;
+        // A test that forgets to point the settings elsewhere writes nowhere.
         window.settingsPath = L"/nonexistent-scrimble-test-dir/Scrimble.ini";
-        // As after start-up: the window is on screen.
-        memory.form().SetVisible(true);
+        memory.form().SetVisible(true);  // as after start-up
         OnEachPass(nullptr);
     }
+    MainWindowHarness(const MainWindowHarness&) = delete;
+    MainWindowHarness& operator=(const MainWindowHarness&) = delete;
 
     // Runs step inside every DoEvents(). A delay that never ends fails the
     // test instead of hanging it.
     void OnEachPass(std::function<void()> step) {
         services.onDoEvents = [this, step = std::move(step)] {
             if (step) step();
-            if (services.doEventsCount > kMaxPasses) throw std::runtime_error("the delay does not end");
+            if (services.doEventsCount > 10000) throw std::runtime_error("the delay does not end");
         };
     }
-    MainWindowHarness(const MainWindowHarness&) = delete;
-    MainWindowHarness& operator=(const MainWindowHarness&) = delete;
 
     PicturePtr NewPicture() { return MakeFakePicture(++lastBitmap, picturesDestroyed); }
 
     FakeServices services;
-    // How many of the pictures made by NewPicture() have been destroyed.
-    std::shared_ptr<int> picturesDestroyed = std::make_shared<int>(0);
-    // Whether the window was visible at each capture, in order.
-    std::vector<bool> visibleAtCapture;
+    std::shared_ptr<int> picturesDestroyed = std::make_shared<int>(0);  // of NewPicture()'s
+    std::vector<bool> visibleAtCapture;  // whether the window showed at each capture
     // What the capture engine does; a test may replace either (to throw, say).
     std::function<PicturePtr()> fullScreen = [this] { return NewPicture(); };
     std::function<PicturePtr()> foregroundWindow = [this] { return NewPicture(); };
@@ -60,8 +52,6 @@ public:
     frmMain window;  // last: it takes the controls and services above
 
 private:
-    static constexpr int kMaxPasses = 10000;
-
     PicturePtr Take(const char* name, const std::function<PicturePtr()>& source) {
         services.calls.push_back(name);
         visibleAtCapture.push_back(memory.form().Visible());

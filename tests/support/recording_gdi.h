@@ -1,17 +1,23 @@
-// A GdiApi that writes every call, with its arguments, as one line of text and
-// keeps a small model of the objects it hands out: which device contexts were
-// given back, what is selected into each memory context, which bitmaps and
-// palettes still exist. Misuse that Windows would reject (deleting an object
-// that is still selected, giving a context back twice) is collected in Misuse().
+// A GdiApi that writes every call, with its arguments and result, as one line
+// ("GetWindowDC(fg) -> dc1") and keeps a small model of what it hands out:
+// which device contexts and objects still exist, what is selected into each
+// memory context, what a picture owns. Deleting a selected object fails (it
+// leaks, as on Windows); other misuse (naming an object that is gone, giving
+// one back twice or to the wrong window, deleting what a picture owns) is
+// noted in `misuse`.
 //
-// Handles have readable names in the log: window DCs "dc1", memory DCs "mem1",
-// bitmaps "bmp1", palettes "pal1", the objects a new memory context starts with
-// "stockbmp" and "stockpal", the windows "desktop" and "fg".
+// Handles have readable names: window DCs "dc1", memory DCs "mem1", bitmaps
+// "bmp1", palettes "pal1", what a new memory context starts with "stockbmp"
+// and "stockpal", the windows "desktop" and "fg".
 #pragma once
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "capture/gdi_api.h"
@@ -19,97 +25,224 @@
 namespace scrimble::fakes {
 
 class RecordingGdi : public GdiApi {
-public:
-    RecordingGdi();
-    ~RecordingGdi() override;
-    RecordingGdi(const RecordingGdi&) = delete;
-    RecordingGdi& operator=(const RecordingGdi&) = delete;
+    struct Object {
+        std::string name;
+        bool ours = true;  // made by a call, to be given back; not a window or stock object
+        bool gone = false;
+        bool ownedByPicture = false;
+        NativeHandle window = 0;               // window DC: its window
+        NativeHandle bitmap = 0, palette = 0;  // memory DC: what is selected into it
+    };
+    std::map<NativeHandle, Object> objects_;
+    std::map<std::string, int> counters_;
 
+    NativeHandle Make(const std::string& prefix, bool ours = true) {
+        const NativeHandle handle = 0x100 + 4 * objects_.size();
+        objects_[handle] = Object{ours ? prefix + std::to_string(++counters_[prefix]) : prefix, ours};
+        return handle;
+    }
+
+public:
     // --- What the fake answers -------------------------------------------
-    int rasterCaps = 0;               // GetDeviceCaps(RASTERCAPS)
-    int paletteSize = 0;              // GetDeviceCaps(SIZEPALETTE)
-    unsigned systemPaletteFill = 256; // entries GetSystemPaletteEntries writes
-    NativeHandle foregroundWindow;    // "fg" unless a test sets it
+    const NativeHandle desktop = Make("desktop", false);
+    NativeHandle foregroundWindow = Make("fg", false);
+    int rasterCaps = 0;                // GetDeviceCaps(RASTERCAPS)
+    int paletteSize = 0;               // GetDeviceCaps(SIZEPALETTE)
+    unsigned systemPaletteFill = 256;  // entries GetSystemPaletteEntries writes
     bool windowRectReadable = true;
     Rect32 windowRect{};
-    bool pictureFails = false;        // OleCreatePictureIndirect gives null
+    bool pictureFails = false;         // OleCreatePictureIndirect gives null
     // The call with this 1-based number in the log throws std::runtime_error.
-    // Calls that give something back (ReleaseDC, DeleteDC, DeleteObject) take
-    // effect before they throw; every other call throws before it does anything.
+    // Calls that give something back take effect first; the others throw
+    // before they do anything.
     int failAtCall = 0;
 
     // --- What the engine did ----------------------------------------------
-    const std::vector<std::string>& Calls() const { return calls_; }
-    const std::vector<std::string>& Misuse() const { return misuse_; }
-    std::string Name(NativeHandle handle) const;
-    NativeHandle Desktop() const { return desktop_; }
-    NativeHandle HandleNamed(const std::string& name) const;  // 0 when unknown
-    // Device contexts taken, by name, with the number of times each was given back.
-    std::map<std::string, int> DcReturns() const;
-    // Bitmaps and palettes that exist and are owned by no live picture.
-    std::vector<std::string> LeakedObjects() const;
-    // Bitmaps and palettes not yet deleted, whoever owns them.
-    std::vector<std::string> LiveObjects() const;
-    // The system palette colour the fake reports for an index.
-    static PaletteEntry SystemColour(unsigned index);
-    const LogPalette256& LastCreatedPalette() const { return lastPalette_; }
+    std::vector<std::string> calls;
+    std::vector<std::string> misuse;
+    LogPalette256 lastPalette{};  // as CreatePalette last received it
+
+    std::string Name(NativeHandle handle) const {
+        const auto it = objects_.find(handle);
+        return handle == 0 ? "0" : it == objects_.end() ? "?" + std::to_string(handle) : it->second.name;
+    }
+    // Device contexts not given back and bitmaps or palettes not deleted,
+    // whether a picture owns them or not.
+    std::vector<std::string> Unreleased() const {
+        std::vector<std::string> names;
+        for (const auto& [handle, o] : objects_) {
+            if (o.ours && !o.gone) names.push_back(o.name);
+        }
+        return names;
+    }
+    static PaletteEntry SystemColour(unsigned index) {
+        return {std::uint8_t(index), std::uint8_t(255 - index), std::uint8_t(index * 7 + 3), 0};
+    }
 
     // --- GdiApi -------------------------------------------------------------
-    NativeHandle GetDC(NativeHandle window) override;
-    NativeHandle GetWindowDC(NativeHandle window) override;
-    int ReleaseDC(NativeHandle window, NativeHandle dc) override;
-    NativeHandle GetDesktopWindow() override;
-    NativeHandle GetForegroundWindow() override;
-    bool GetWindowRect(NativeHandle window, Rect32& rect) override;
-    NativeHandle CreateCompatibleDC(NativeHandle dc) override;
-    NativeHandle CreateCompatibleBitmap(NativeHandle dc, int width, int height) override;
-    NativeHandle SelectObject(NativeHandle dc, NativeHandle object) override;
-    int GetDeviceCaps(NativeHandle dc, int index) override;
-    unsigned GetSystemPaletteEntries(NativeHandle dc, unsigned first, unsigned count,
-                                     PaletteEntry* entries) override;
-    NativeHandle CreatePalette(const LogPalette256& palette) override;
-    NativeHandle SelectPalette(NativeHandle dc, NativeHandle palette, bool forceBackground) override;
-    unsigned RealizePalette(NativeHandle dc) override;
-    bool BitBlt(NativeHandle dest, int x, int y, int width, int height, NativeHandle source,
-                int sourceX, int sourceY, std::uint32_t rop) override;
-    bool DeleteDC(NativeHandle dc) override;
-    bool DeleteObject(NativeHandle object) override;
-    PicturePtr OleCreatePictureIndirect(const PictDesc& desc, bool own) override;
-
-    // Called by the fake's pictures when their last reference goes.
-    void PictureReleased(NativeHandle bitmap, NativeHandle palette, bool owned);
+    NativeHandle GetDC(NativeHandle window) override { return Made(Enter("GetDC", window), "dc", window); }
+    NativeHandle GetWindowDC(NativeHandle window) override { return Made(Enter("GetWindowDC", window), "dc", window); }
+    int ReleaseDC(NativeHandle window, NativeHandle dc) override {
+        const std::string call = Signature("ReleaseDC", window, dc);
+        if (Object* o = GiveBack(call, dc); o && o->window != window) misuse.push_back(call + ": wrong window");
+        calls.push_back(Enter(call));
+        return 1;
+    }
+    NativeHandle GetDesktopWindow() override { return Returns(Enter("GetDesktopWindow"), desktop); }
+    NativeHandle GetForegroundWindow() override { return Returns(Enter("GetForegroundWindow"), foregroundWindow); }
+    bool GetWindowRect(NativeHandle window, Rect32& rect) override {
+        calls.push_back(Enter("GetWindowRect", window) + (windowRectReadable ? " -> true" : " -> false"));
+        if (windowRectReadable) rect = windowRect;
+        return windowRectReadable;
+    }
+    NativeHandle CreateCompatibleDC(NativeHandle dc) override { return Made(Enter("CreateCompatibleDC", dc), "mem"); }
+    NativeHandle CreateCompatibleBitmap(NativeHandle dc, int width, int height) override {
+        return Made(Enter("CreateCompatibleBitmap", dc, width, height), "bmp");
+    }
+    NativeHandle SelectObject(NativeHandle dc, NativeHandle bitmap) override {
+        return Select(Enter("SelectObject", dc, bitmap), dc, bitmap, &Object::bitmap);
+    }
+    int GetDeviceCaps(NativeHandle dc, int index) override {
+        const std::string call = Enter("GetDeviceCaps", dc, index);
+        return Returns(call, index == gdi::kRasterCaps ? rasterCaps : index == gdi::kSizePalette ? paletteSize : 0);
+    }
+    unsigned GetSystemPaletteEntries(NativeHandle dc, unsigned first, unsigned count, PaletteEntry* entries) override {
+        const std::string call = Enter("GetSystemPaletteEntries", dc, int(first), int(count));
+        const unsigned filled = std::min(count, systemPaletteFill);
+        for (unsigned i = 0; i < filled; ++i) entries[i] = SystemColour(first + i);
+        return Returns(call, int(filled));
+    }
+    NativeHandle CreatePalette(const LogPalette256& palette) override {
+        lastPalette = palette;
+        return Made(Enter("CreatePalette", Hex(palette.version, 1), int(palette.count)), "pal");
+    }
+    NativeHandle SelectPalette(NativeHandle dc, NativeHandle palette, bool forceBackground) override {
+        return Select(Enter("SelectPalette", dc, palette, std::string(forceBackground ? "true" : "false")), dc,
+                      palette, &Object::palette);
+    }
+    unsigned RealizePalette(NativeHandle dc) override {
+        calls.push_back(Enter("RealizePalette", dc));
+        return 0;
+    }
+    bool BitBlt(NativeHandle dest, int x, int y, int width, int height, NativeHandle source, int sourceX,
+                int sourceY, std::uint32_t rop) override {
+        calls.push_back(Enter("BitBlt", dest, x, y, width, height, source, sourceX, sourceY, Hex(rop, 8)));
+        return true;
+    }
+    bool DeleteDC(NativeHandle dc) override {
+        const std::string call = Signature("DeleteDC", dc);
+        GiveBack(call, dc);
+        calls.push_back(Enter(call));
+        return true;
+    }
+    bool DeleteObject(NativeHandle handle) override {
+        const std::string call = Signature("DeleteObject", handle);
+        if (Find(handle) && Find(handle)->ownedByPicture) misuse.push_back(call + ": owned by a picture");
+        const bool deleted = !Selected(handle) && GiveBack(call, handle);  // Windows refuses, and it leaks
+        calls.push_back(Enter(call));
+        return deleted;
+    }
+    PicturePtr OleCreatePictureIndirect(const PictDesc& desc, bool own) override {
+        const std::string call = Enter("OleCreatePictureIndirect", "size " + std::to_string(desc.size),
+                                       "type " + std::to_string(desc.type), desc.bitmap, desc.palette,
+                                       std::string(own ? "own" : "borrow"));
+        calls.push_back(call + (pictureFails ? " -> null" : " -> picture"));
+        if (pictureFails) return nullptr;
+        for (NativeHandle handle : {desc.bitmap, desc.palette}) {
+            if (own && handle != 0) objects_[handle].ownedByPicture = true;
+        }
+        // As an owning OLE picture, it deletes its handles with its last reference.
+        return PicturePtr(new Handles(desc.bitmap, desc.palette), [this, own](Picture* picture) {
+            for (NativeHandle handle : {picture->Bitmap(), picture->Palette()}) {
+                if (own && handle != 0) PictureReleased(handle);
+            }
+            delete picture;
+        });
+    }
 
 private:
-    enum class Kind { Window, WindowDc, MemoryDc, Bitmap, Palette, Stock };
-    struct Object {
-        Kind kind;
-        std::string name;
-        int returns = 0;             // ReleaseDC / DeleteDC / DeleteObject calls
-        bool deleted = false;
-        bool ownedByPicture = false;
-        NativeHandle window = 0;     // window DC: the window it belongs to
-        NativeHandle bitmap = 0;     // memory DC: what is selected into it
-        NativeHandle palette = 0;
+    struct Handles : Picture {
+        Handles(NativeHandle bitmap, NativeHandle palette) : bitmap(bitmap), palette(palette) {}
+        NativeHandle Bitmap() const override { return bitmap; }
+        NativeHandle Palette() const override { return palette; }
+        NativeHandle bitmap, palette;
     };
 
-    NativeHandle Make(Kind kind, const std::string& prefix);
-    Object* Find(NativeHandle handle);
-    const Object* Find(NativeHandle handle) const;
-    bool IsSelectedSomewhere(NativeHandle object) const;
-    // Throws, logging the call as failed, when it is the one chosen to fail.
-    void FailIfChosen(const std::string& call);
-    void Log(const std::string& line) { calls_.push_back(line); }
-    void Misused(const std::string& what) { misuse_.push_back(what); }
+    const NativeHandle stockBitmap_ = Make("stockbmp", false);
+    const NativeHandle stockPalette_ = Make("stockpal", false);
 
-    std::map<NativeHandle, Object> objects_;
-    std::map<std::string, int> counters_;
-    std::vector<std::string> calls_;
-    std::vector<std::string> misuse_;
-    LogPalette256 lastPalette_{};
-    NativeHandle nextHandle_ = 0x100;
-    NativeHandle desktop_ = 0;
-    NativeHandle stockBitmap_ = 0;
-    NativeHandle stockPalette_ = 0;
+    // An argument as the log shows it. Naming an object that is gone is
+    // misuse, whatever the call.
+    std::string Text(NativeHandle handle) {
+        if (Find(handle) && Find(handle)->gone) misuse.push_back("used " + Name(handle) + ", which is gone");
+        return Name(handle);
+    }
+    static std::string Text(int value) { return std::to_string(value); }
+    static std::string Text(const std::string& text) { return text; }
+    static std::string Hex(unsigned value, int digits) {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%0*X", digits, value);
+        return text;
+    }
+    template <typename... Args>
+    std::string Signature(const char* api, const Args&... args) {
+        std::string list;
+        ((list += (list.empty() ? "" : ", ") + Text(args)), ...);
+        return std::string(api) + "(" + list + ")";
+    }
+    // The call's line, unless it is the one chosen to fail: then it is logged
+    // as such and throws.
+    template <typename... Args>
+    std::string Enter(const char* api, const Args&... args) {
+        return Enter(Signature(api, args...));
+    }
+    std::string Enter(const std::string& call) {
+        if (static_cast<int>(calls.size()) + 1 != failAtCall) return call;
+        calls.push_back(call + " throws");
+        throw std::runtime_error("fake failure in " + call);
+    }
+    template <typename T>
+    T Returns(const std::string& call, T result) {
+        calls.push_back(call + " -> " + Text(result));
+        return result;
+    }
+    // A new device context (of `window`), memory context, bitmap or palette.
+    NativeHandle Made(const std::string& call, const char* prefix, NativeHandle window = 0) {
+        const NativeHandle handle = Make(prefix);
+        objects_[handle].window = window;
+        if (prefix == std::string("mem")) {  // a new memory context holds the stock objects
+            objects_[handle].bitmap = stockBitmap_;
+            objects_[handle].palette = stockPalette_;
+        }
+        return Returns(call, handle);
+    }
+    NativeHandle Select(const std::string& call, NativeHandle dc, NativeHandle object, NativeHandle Object::*slot) {
+        return Returns(call, Find(dc) ? std::exchange(Find(dc)->*slot, object) : 0);
+    }
+    Object* Find(NativeHandle handle) {
+        const auto it = objects_.find(handle);
+        return it == objects_.end() ? nullptr : &it->second;
+    }
+    // ReleaseDC, DeleteDC, DeleteObject: one of ours goes, once.
+    Object* GiveBack(const std::string& call, NativeHandle handle) {
+        Object* o = Find(handle);
+        if (o == nullptr || !o->ours || o->gone) {
+            misuse.push_back(call + ": nothing of ours to give back");
+            return nullptr;
+        }
+        o->gone = true;
+        return o;
+    }
+    // Whether a memory context that still exists holds it.
+    bool Selected(NativeHandle handle) const {
+        return std::any_of(objects_.begin(), objects_.end(), [&](const auto& entry) {
+            return !entry.second.gone && (entry.second.bitmap == handle || entry.second.palette == handle);
+        });
+    }
+    void PictureReleased(NativeHandle handle) {
+        if (objects_[handle].gone) misuse.push_back("picture released " + Name(handle) + ", which is gone");
+        objects_[handle].gone = true;
+    }
 };
 
 }  // namespace scrimble::fakes

@@ -152,14 +152,14 @@ std::wstring ClassOf(HWND hwnd) {
 
 bool ClassIs(HWND hwnd, const wchar_t* name) { return lstrcmpiW(ClassOf(hwnd).c_str(), name) == 0; }
 
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+  return TRUE;
+}
+
 std::vector<HWND> TopLevelWindows() {
   std::vector<HWND> found;
-  EnumWindows(
-      [](HWND hwnd, LPARAM param) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
@@ -576,8 +576,11 @@ int Clipboard(Json& json, const std::vector<POINT>& points) {
 
   if (auto bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))) {
     BITMAP info{};
-    GetObjectW(bitmap, sizeof info, &info);
+    bool readable = GetObjectW(bitmap, sizeof info, &info) != 0;
     json.Key("bitmap").BeginObject();
+    // Under Wine a 64-bit reader gets a dead handle for a 32-bit owner's
+    // bitmap; say so rather than report an empty picture.
+    if (!readable) json.Key("error").Str("bitmap handle unreadable here; use the probe built for the owner's bitness");
     json.Key("width").Int(info.bmWidth).Key("height").Int(info.bmHeight);
     json.Key("bits").Int(info.bmBitsPixel);
     Pixels pixels;

@@ -5,13 +5,12 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "platform/errors.h"
 #include "support/recording_gdi.h"
+#include "support/test_util.h"
 
 namespace scrimble {
 namespace {
@@ -21,26 +20,33 @@ using Lines = std::vector<std::string>;
 
 constexpr int kTrueColourCaps = 0x7E99;  // RC_PALETTE clear
 constexpr int kPaletteCaps = 0x7F99;     // RC_PALETTE set
+constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
-void UsePaletteDisplay(RecordingGdi& gdi, int paletteSize = 256) {
-    gdi.rasterCaps = kPaletteCaps;
+void UseDisplay(RecordingGdi& gdi, bool palette, int paletteSize = 256) {
+    gdi.rasterCaps = palette ? kPaletteCaps : kTrueColourCaps;
     gdi.paletteSize = paletteSize;
 }
 
-bool Contains(const Lines& lines, const std::string& line) {
-    for (const auto& l : lines) {
-        if (l == line) return true;
-    }
-    return false;
+PicturePtr CaptureSample(RecordingGdi& gdi) {
+    return mdlCapture::CaptureArea(gdi, gdi.foregroundWindow, false, 10, 20, 300, 200);
 }
 
-// Lines whose call name starts with `prefix`.
-Lines CallsNamed(const RecordingGdi& gdi, const std::string& prefix) {
+// The calls made to these functions, in order.
+Lines CallsTo(const RecordingGdi& gdi, std::initializer_list<std::string> apis) {
     Lines found;
-    for (const auto& line : gdi.Calls()) {
-        if (line.compare(0, prefix.size(), prefix) == 0) found.push_back(line);
+    for (const std::string& line : gdi.calls) {
+        for (const std::string& api : apis) {
+            if (line.rfind(api + "(", 0) == 0) found.push_back(line);
+        }
     }
     return found;
+}
+
+// The calls that show which window was copied, and how much of it.
+Lines WhatWasCopied(const RecordingGdi& gdi) {
+    return CallsTo(gdi, {"GetDesktopWindow", "GetForegroundWindow", "GetWindowRect", "GetWindowDC",
+                         "CreateCompatibleBitmap", "BitBlt", "ReleaseDC"});
 }
 
 const Lines kTrueColourCapture = {
@@ -49,7 +55,7 @@ const Lines kTrueColourCapture = {
     "CreateCompatibleBitmap(dc1, 300, 200) -> bmp1",
     "SelectObject(mem1, bmp1) -> stockbmp",
     "GetDeviceCaps(dc1, 38) -> 32409",
-    "GetDeviceCaps(dc1, 104) -> 0",
+    "GetDeviceCaps(dc1, 104) -> 256",
     "BitBlt(mem1, 0, 0, 300, 200, dc1, 10, 20, 0x00CC0020)",
     "SelectObject(mem1, stockbmp) -> bmp1",
     "DeleteDC(mem1)",
@@ -65,7 +71,7 @@ const Lines kPaletteCapture = {
     "GetDeviceCaps(dc1, 38) -> 32665",
     "GetDeviceCaps(dc1, 104) -> 256",
     "GetSystemPaletteEntries(dc1, 0, 256) -> 256",
-    "CreatePalette(version 0x300, count 256) -> pal1",
+    "CreatePalette(0x300, 256) -> pal1",
     "SelectPalette(mem1, pal1, false) -> stockpal",
     "RealizePalette(mem1)",
     "BitBlt(mem1, 0, 0, 300, 200, dc1, 10, 20, 0x00CC0020)",
@@ -76,361 +82,184 @@ const Lines kPaletteCapture = {
     "OleCreatePictureIndirect(size 20, type 1, bmp1, pal1, own) -> picture",
 };
 
-PicturePtr CaptureSample(RecordingGdi& gdi) {
-    return mdlCapture::CaptureArea(gdi, gdi.foregroundWindow, false, 10, 20, 300, 200);
-}
-
-// --- CaptureArea --------------------------------------------------------------
-
-TEST(CaptureArea, TrueColourDisplayMakesTheCallsInOrder) {
-    RecordingGdi gdi;
-    gdi.rasterCaps = kTrueColourCaps;
-    PicturePtr picture = CaptureSample(gdi);
-    EXPECT_EQ(gdi.Calls(), kTrueColourCapture);
-    EXPECT_EQ(gdi.Misuse(), Lines{});
-}
-
-TEST(CaptureArea, PaletteDisplayCopiesTheSystemPaletteAroundTheCopy) {
-    RecordingGdi gdi;
-    UsePaletteDisplay(gdi);
-    PicturePtr picture = CaptureSample(gdi);
-    EXPECT_EQ(gdi.Calls(), kPaletteCapture);
-    EXPECT_EQ(gdi.Misuse(), Lines{});
+TEST(CaptureArea, MakesTheCallsInOrderAndHandsOverBitmapAndPaletteToThePicture) {
+    for (bool palette : {false, true}) {
+        SCOPED_TRACE(palette ? "palette display" : "true-colour display");
+        RecordingGdi gdi;
+        UseDisplay(gdi, palette);
+        PicturePtr picture = CaptureSample(gdi);
+        EXPECT_EQ(palette ? kPaletteCapture : kTrueColourCapture, gdi.calls);
+        ASSERT_NE(nullptr, picture);
+        EXPECT_EQ("bmp1", gdi.Name(picture->Bitmap()));
+        EXPECT_EQ(palette ? "pal1" : "0", gdi.Name(picture->Palette()));
+        EXPECT_EQ((palette ? Lines{"bmp1", "pal1"} : Lines{"bmp1"}), gdi.Unreleased());  // the picture's to delete
+        picture.reset();
+        EXPECT_EQ(Lines{}, gdi.Unreleased());
+        EXPECT_EQ(Lines{}, gdi.misuse);
+    }
 }
 
 TEST(CaptureArea, ClientAreaFlagTakesTheClientDeviceContext) {
     RecordingGdi gdi;
     PicturePtr picture = mdlCapture::CaptureArea(gdi, gdi.foregroundWindow, true, 0, 0, 8, 8);
-    ASSERT_FALSE(gdi.Calls().empty());
-    EXPECT_EQ(gdi.Calls().front(), "GetDC(fg) -> dc1");
-    EXPECT_TRUE(Contains(gdi.Calls(), "ReleaseDC(fg, dc1)"));
-    EXPECT_EQ(CallsNamed(gdi, "GetWindowDC"), Lines{});
+    EXPECT_EQ((Lines{"GetDC(fg) -> dc1", "ReleaseDC(fg, dc1)"}), CallsTo(gdi, {"GetDC", "GetWindowDC", "ReleaseDC"}));
 }
 
-TEST(CaptureArea, PictureHoldsTheNewBitmapNotTheMemoryContextsOwn) {
+TEST(CaptureArea, SixteenColourPaletteIsNotCopied) {
     RecordingGdi gdi;
+    UseDisplay(gdi, true, 16);
     PicturePtr picture = CaptureSample(gdi);
-    ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(gdi.Name(picture->Bitmap()), "bmp1");
-    EXPECT_NE(picture->Bitmap(), gdi.HandleNamed("stockbmp"));
-    EXPECT_EQ(picture->Palette(), 0u);
+    Lines expected = kTrueColourCapture;
+    expected[4] = "GetDeviceCaps(dc1, 38) -> 32665";
+    expected[5] = "GetDeviceCaps(dc1, 104) -> 16";
+    EXPECT_EQ(expected, gdi.calls);
 }
 
-TEST(CaptureArea, PictureOnAPaletteDisplayHoldsTheNewPalette) {
-    RecordingGdi gdi;
-    UsePaletteDisplay(gdi);
-    PicturePtr picture = CaptureSample(gdi);
-    ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(gdi.Name(picture->Bitmap()), "bmp1");
-    EXPECT_EQ(gdi.Name(picture->Palette()), "pal1");
+std::vector<std::uint32_t> Colours(const LogPalette256& palette) {
+    std::vector<std::uint32_t> colours;
+    for (const PaletteEntry& e : palette.entries) colours.push_back(e.red << 24 | e.green << 16 | e.blue << 8 | e.flags);
+    return colours;
 }
 
-TEST(CaptureArea, PaletteOfSixteenEntriesMakesNoPalette) {
+TEST(CaptureArea, PaletteIsTheSystemPaletteInAFreshBufferEachTime) {
     RecordingGdi gdi;
-    UsePaletteDisplay(gdi, 16);
-    PicturePtr picture = CaptureSample(gdi);
-    ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(picture->Palette(), 0u);
-    EXPECT_EQ(CallsNamed(gdi, "GetSystemPaletteEntries"), Lines{});
-    EXPECT_EQ(CallsNamed(gdi, "CreatePalette"), Lines{});
-    EXPECT_EQ(CallsNamed(gdi, "SelectPalette"), Lines{});
-    EXPECT_EQ(CallsNamed(gdi, "RealizePalette"), Lines{});
-}
+    UseDisplay(gdi, true);
+    LogPalette256 expected{};
+    for (unsigned i = 0; i < 256; ++i) expected.entries[i] = RecordingGdi::SystemColour(i);
 
-TEST(CaptureArea, PaletteSizeWithoutPaletteCapabilityMakesNoPalette) {
-    RecordingGdi gdi;
-    gdi.rasterCaps = kTrueColourCaps;
-    gdi.paletteSize = 256;
-    PicturePtr picture = CaptureSample(gdi);
-    ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(picture->Palette(), 0u);
-    EXPECT_EQ(CallsNamed(gdi, "CreatePalette"), Lines{});
-}
-
-TEST(CaptureArea, PaletteIsMadeFromSystemEntriesZeroTo255) {
-    RecordingGdi gdi;
-    UsePaletteDisplay(gdi);
-    PicturePtr picture = CaptureSample(gdi);
-    const LogPalette256& made = gdi.LastCreatedPalette();
-    EXPECT_EQ(made.version, 0x300);
-    EXPECT_EQ(made.count, 256);
-    for (unsigned i = 0; i < 256; ++i) {
-        const PaletteEntry expected = RecordingGdi::SystemColour(i);
-        ASSERT_EQ(made.entries[i].red, expected.red) << "entry " << i;
-        ASSERT_EQ(made.entries[i].green, expected.green) << "entry " << i;
-        ASSERT_EQ(made.entries[i].blue, expected.blue) << "entry " << i;
-        ASSERT_EQ(made.entries[i].flags, expected.flags) << "entry " << i;
-    }
-}
-
-TEST(CaptureArea, PaletteBufferStartsEmptyOnEveryCall) {
-    RecordingGdi gdi;
-    UsePaletteDisplay(gdi);
     PicturePtr first = CaptureSample(gdi);
+    EXPECT_EQ(0x300, gdi.lastPalette.version);
+    EXPECT_EQ(256, gdi.lastPalette.count);
+    EXPECT_EQ(Colours(expected), Colours(gdi.lastPalette));
+
     // The second time the system hands over only 16 entries: the rest must
     // not carry colours over from the first capture.
     gdi.systemPaletteFill = 16;
     PicturePtr second = CaptureSample(gdi);
-    const LogPalette256& made = gdi.LastCreatedPalette();
-    EXPECT_EQ(made.entries[15].red, RecordingGdi::SystemColour(15).red);
-    for (unsigned i = 16; i < 256; ++i) {
-        ASSERT_EQ(made.entries[i].red, 0) << "entry " << i;
-        ASSERT_EQ(made.entries[i].green, 0) << "entry " << i;
-        ASSERT_EQ(made.entries[i].blue, 0) << "entry " << i;
-    }
-}
-
-TEST(CaptureArea, EveryDeviceContextIsGivenBackOnce) {
-    RecordingGdi gdi;
-    UsePaletteDisplay(gdi);
-    PicturePtr picture = CaptureSample(gdi);
-    const std::map<std::string, int> expected = {{"dc1", 1}, {"mem1", 1}};
-    EXPECT_EQ(gdi.DcReturns(), expected);
-}
-
-TEST(CaptureArea, PictureOwnsBitmapAndPaletteUntilReleased) {
-    RecordingGdi gdi;
-    UsePaletteDisplay(gdi);
-    PicturePtr picture = CaptureSample(gdi);
-    EXPECT_EQ(gdi.LeakedObjects(), Lines{});
-    EXPECT_EQ(gdi.LiveObjects(), (Lines{"bmp1", "pal1"}));
-    EXPECT_EQ(CallsNamed(gdi, "DeleteObject"), Lines{});  // the picture's to delete, not ours
-    picture.reset();
-    EXPECT_EQ(gdi.LiveObjects(), Lines{});
-    EXPECT_EQ(gdi.Misuse(), Lines{});
+    for (unsigned i = 16; i < 256; ++i) expected.entries[i] = PaletteEntry{};
+    EXPECT_EQ(Colours(expected), Colours(gdi.lastPalette));
 }
 
 TEST(CaptureArea, NoPictureDeletesBitmapAndPalette) {
     RecordingGdi gdi;
-    UsePaletteDisplay(gdi);
+    UseDisplay(gdi, true);
     gdi.pictureFails = true;
-    PicturePtr picture = CaptureSample(gdi);
-    EXPECT_EQ(picture, nullptr);
-    EXPECT_EQ(CallsNamed(gdi, "DeleteObject"), (Lines{"DeleteObject(pal1)", "DeleteObject(bmp1)"}));
-    EXPECT_EQ(gdi.LiveObjects(), Lines{});
-    const std::map<std::string, int> expected = {{"dc1", 1}, {"mem1", 1}};
-    EXPECT_EQ(gdi.DcReturns(), expected);
-    EXPECT_EQ(gdi.Misuse(), Lines{});
+    EXPECT_EQ(nullptr, CaptureSample(gdi));
+    EXPECT_EQ((Lines{"DeleteObject(pal1)", "DeleteObject(bmp1)"}), CallsTo(gdi, {"DeleteObject"}));
+    EXPECT_EQ(Lines{}, gdi.Unreleased());
+    EXPECT_EQ(Lines{}, gdi.misuse);
 }
 
 TEST(CaptureArea, FailureDuringCopyUndoesEveryStepInReverse) {
     RecordingGdi gdi;
-    UsePaletteDisplay(gdi);
+    UseDisplay(gdi, true);
     gdi.failAtCall = 11;  // BitBlt
     EXPECT_THROW(CaptureSample(gdi), std::runtime_error);
-    const Lines after(gdi.Calls().begin() + 10, gdi.Calls().end());
-    const Lines expected = {
-        "BitBlt(mem1, 0, 0, 300, 200, dc1, 10, 20, 0x00CC0020) throws",
-        "SelectPalette(mem1, stockpal, false) -> pal1",
-        "SelectObject(mem1, stockbmp) -> bmp1",
-        "DeleteDC(mem1)",
-        "ReleaseDC(fg, dc1)",
-        "DeleteObject(pal1)",
-        "DeleteObject(bmp1)",
-    };
-    EXPECT_EQ(after, expected);
-    EXPECT_EQ(gdi.Misuse(), Lines{});
+    EXPECT_EQ((Lines{
+                  "BitBlt(mem1, 0, 0, 300, 200, dc1, 10, 20, 0x00CC0020) throws",
+                  "SelectPalette(mem1, stockpal, false) -> pal1",
+                  "SelectObject(mem1, stockbmp) -> bmp1",
+                  "DeleteDC(mem1)",
+                  "ReleaseDC(fg, dc1)",
+                  "DeleteObject(pal1)",
+                  "DeleteObject(bmp1)",
+              }),
+              Lines(gdi.calls.begin() + 10, gdi.calls.end()));
+    EXPECT_EQ(Lines{}, gdi.misuse);
 }
 
 // Whichever call fails, each device context taken is given back exactly once,
 // nothing is deleted while still selected, and no bitmap or palette is left.
-void ExpectCleanUpAtEveryFailure(bool paletteDisplay, std::size_t callsInFullRun) {
-    for (std::size_t failing = 1; failing <= callsInFullRun; ++failing) {
-        SCOPED_TRACE("failing call " + std::to_string(failing));
-        RecordingGdi gdi;
-        if (paletteDisplay) UsePaletteDisplay(gdi);
-        gdi.failAtCall = static_cast<int>(failing);
-        EXPECT_THROW(CaptureSample(gdi), std::runtime_error);
-        for (const auto& [dc, returns] : gdi.DcReturns()) EXPECT_EQ(returns, 1) << dc;
-        EXPECT_EQ(gdi.LiveObjects(), Lines{});
-        EXPECT_EQ(gdi.Misuse(), Lines{});
+TEST(CaptureArea, FailureAtAnyCallReleasesEverything) {
+    for (bool palette : {false, true}) {
+        const size_t callsInFullRun = (palette ? kPaletteCapture : kTrueColourCapture).size();
+        for (size_t failing = 1; failing <= callsInFullRun; ++failing) {
+            SCOPED_TRACE(::testing::Message() << (palette ? "palette" : "true colour") << ", call " << failing);
+            RecordingGdi gdi;
+            UseDisplay(gdi, palette);
+            gdi.failAtCall = static_cast<int>(failing);
+            EXPECT_THROW(CaptureSample(gdi), std::runtime_error);
+            EXPECT_EQ(Lines{}, gdi.Unreleased());
+            EXPECT_EQ(Lines{}, gdi.misuse);
+        }
     }
-}
-
-TEST(CaptureArea, FailureAtAnyCallReleasesEverythingOnATrueColourDisplay) {
-    ExpectCleanUpAtEveryFailure(false, kTrueColourCapture.size());
-}
-
-TEST(CaptureArea, FailureAtAnyCallReleasesEverythingOnAPaletteDisplay) {
-    ExpectCleanUpAtEveryFailure(true, kPaletteCapture.size());
-}
-
-TEST(CaptureArea, PictureCreationThrowingStillLeavesNothingBehind) {
-    RecordingGdi gdi;
-    gdi.failAtCall = static_cast<int>(kTrueColourCapture.size());
-    EXPECT_THROW(CaptureSample(gdi), std::runtime_error);
-    const std::map<std::string, int> expected = {{"dc1", 1}, {"mem1", 1}};
-    EXPECT_EQ(gdi.DcReturns(), expected);
-    EXPECT_EQ(CallsNamed(gdi, "DeleteObject"), Lines{"DeleteObject(bmp1)"});
-    EXPECT_EQ(gdi.LiveObjects(), Lines{});
-}
-
-// --- PictureFromBitmap --------------------------------------------------------
-
-TEST(PictureFromBitmap, DescribesABitmapPictureThatOwnsItsHandles) {
-    RecordingGdi gdi;
-    const NativeHandle bitmap = gdi.CreateCompatibleBitmap(gdi.GetDC(0), 4, 4);
-    PicturePtr picture = mdlCapture::PictureFromBitmap(gdi, bitmap, 0);
-    ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(gdi.Calls().back(), "OleCreatePictureIndirect(size 20, type 1, bmp1, 0, own) -> picture");
-    EXPECT_EQ(picture->Bitmap(), bitmap);
 }
 
 TEST(PictureFromBitmap, NoPictureDeletesOnlyTheHandlesItWasGiven) {
     RecordingGdi gdi;
     gdi.pictureFails = true;
     const NativeHandle bitmap = gdi.CreateCompatibleBitmap(gdi.GetDC(0), 4, 4);
-    EXPECT_EQ(mdlCapture::PictureFromBitmap(gdi, bitmap, 0), nullptr);
-    EXPECT_EQ(CallsNamed(gdi, "DeleteObject"), Lines{"DeleteObject(bmp1)"});
-    EXPECT_EQ(gdi.Misuse(), Lines{});
+    EXPECT_EQ(nullptr, mdlCapture::PictureFromBitmap(gdi, bitmap, 0));
+    EXPECT_EQ(Lines{"DeleteObject(bmp1)"}, CallsTo(gdi, {"DeleteObject"}));
+    EXPECT_EQ(Lines{}, gdi.misuse);
 }
 
-// --- CaptureFullScreen --------------------------------------------------------
-
-ScreenTwips Screen(float width, float height, float perPixelX, float perPixelY) {
-    ScreenTwips screen;
-    screen.width = width;
-    screen.height = height;
-    screen.twipsPerPixelX = perPixelX;
-    screen.twipsPerPixelY = perPixelY;
-    return screen;
+ScreenTwips Screen(float width, float height, float perPixelX = 15, float perPixelY = 15) {
+    return ScreenTwips{width, height, perPixelX, perPixelY};
 }
 
-TEST(CaptureFullScreen, CopiesTheDesktopFromItsTopLeftCorner) {
-    RecordingGdi gdi;
-    PicturePtr picture = mdlCapture::CaptureFullScreen(gdi, Screen(15360, 11520, 15, 15));
-    ASSERT_GE(gdi.Calls().size(), 4u);
-    EXPECT_EQ(gdi.Calls()[0], "GetDesktopWindow() -> desktop");
-    EXPECT_EQ(gdi.Calls()[1], "GetWindowDC(desktop) -> dc1");
-    EXPECT_EQ(gdi.Calls()[3], "CreateCompatibleBitmap(dc1, 1024, 768) -> bmp1");
-    EXPECT_TRUE(Contains(gdi.Calls(), "BitBlt(mem1, 0, 0, 1024, 768, dc1, 0, 0, 0x00CC0020)"));
-    EXPECT_TRUE(Contains(gdi.Calls(), "ReleaseDC(desktop, dc1)"));
-    EXPECT_NE(picture, nullptr);
-}
-
-TEST(CaptureFullScreen, HalfTwipRoundsToTheEvenNeighbour) {
-    RecordingGdi gdi;
-    // 15367.5 -> 15368, 15368 div 15 = 1024.
-    PicturePtr picture = mdlCapture::CaptureFullScreen(gdi, Screen(15367.5f, 11520, 15, 15));
-    EXPECT_EQ(CallsNamed(gdi, "CreateCompatibleBitmap"),
-              Lines{"CreateCompatibleBitmap(dc1, 1024, 768) -> bmp1"});
-}
-
-TEST(CaptureFullScreen, HalfBelowAnEvenNumberRoundsDown) {
-    RecordingGdi gdi;
-    // 15374.5 -> 15374 (not 15375), so 1024 pixels rather than 1025.
-    PicturePtr picture = mdlCapture::CaptureFullScreen(gdi, Screen(15374.5f, 11519.5f, 15, 15));
-    EXPECT_EQ(CallsNamed(gdi, "CreateCompatibleBitmap"),
-              Lines{"CreateCompatibleBitmap(dc1, 1024, 768) -> bmp1"});
-}
-
-TEST(CaptureFullScreen, TwipsPerPixelAreRoundedBeforeDividing) {
-    RecordingGdi gdi;
-    // 14.5 -> 14 and 15.5 -> 16: 15360 div 14 = 1097, 11520 div 16 = 720.
-    PicturePtr picture = mdlCapture::CaptureFullScreen(gdi, Screen(15360, 11520, 14.5f, 15.5f));
-    EXPECT_EQ(CallsNamed(gdi, "CreateCompatibleBitmap"),
-              Lines{"CreateCompatibleBitmap(dc1, 1097, 720) -> bmp1"});
-}
-
-TEST(CaptureFullScreen, DivisionTruncates) {
-    RecordingGdi gdi;
-    PicturePtr picture = mdlCapture::CaptureFullScreen(gdi, Screen(15359, 11519, 15, 15));
-    EXPECT_EQ(CallsNamed(gdi, "CreateCompatibleBitmap"),
-              Lines{"CreateCompatibleBitmap(dc1, 1023, 767) -> bmp1"});
-}
-
-TEST(CaptureFullScreen, ZeroTwipsPerPixelFailsBeforeAnyDeviceContext) {
-    RecordingGdi gdi;
-    try {
-        mdlCapture::CaptureFullScreen(gdi, Screen(15360, 11520, 0.4f, 15));
-        FAIL() << "no error";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.Code(), ErrorCode::CaptureFailed);
+TEST(CaptureFullScreen, CopiesTheDesktopRoundingTwipsHalfToEvenAndDividingTruncating) {
+    const std::pair<ScreenTwips, std::string> cases[] = {
+        {Screen(15360, 11520), "1024, 768"},
+        {Screen(15367.5f, 11520), "1024, 768"},             // 15368 / 15
+        {Screen(15374.5f, 11519.5f), "1024, 768"},          // 15374 / 15, 11520 / 15
+        {Screen(15360, 11520, 14.5f, 15.5f), "1097, 720"},  // divided by 14 and 16
+        {Screen(15359, 11519), "1023, 767"},
+    };
+    for (const auto& [screen, size] : cases) {
+        SCOPED_TRACE(screen.width);
+        RecordingGdi gdi;
+        EXPECT_NE(nullptr, mdlCapture::CaptureFullScreen(gdi, screen));
+        EXPECT_EQ((Lines{"GetDesktopWindow() -> desktop", "GetWindowDC(desktop) -> dc1",
+                         "CreateCompatibleBitmap(dc1, " + size + ") -> bmp1",
+                         "BitBlt(mem1, 0, 0, " + size + ", dc1, 0, 0, 0x00CC0020)", "ReleaseDC(desktop, dc1)"}),
+                  WhatWasCopied(gdi));
     }
-    EXPECT_EQ(gdi.Calls(), Lines{"GetDesktopWindow() -> desktop"});
 }
 
-TEST(CaptureFullScreen, SizeBeyond32BitsIsAnOverflow) {
-    RecordingGdi gdi;
-    try {
-        mdlCapture::CaptureFullScreen(gdi, Screen(3.0e9f, 11520, 15, 15));
-        FAIL() << "no error";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.Code(), ErrorCode::Overflow);
+TEST(CaptureFullScreen, BadScreenSizeFailsBeforeAnyDeviceContext) {
+    const std::pair<ScreenTwips, int> cases[] = {
+        {Screen(15360, 11520, 0.4f, 15), 480},  // twips per pixel rounds to 0: CaptureFailed
+        {Screen(3.0e9f, 11520), 6},             // Overflow
+        {Screen(15360, std::nanf("")), 6},
+    };
+    for (const auto& [screen, error] : cases) {
+        RecordingGdi gdi;
+        EXPECT_EQ(error, test::ErrorNumberOf([&] { mdlCapture::CaptureFullScreen(gdi, screen); })) << screen.width;
+        EXPECT_EQ(Lines{"GetDesktopWindow() -> desktop"}, gdi.calls);
     }
-    EXPECT_EQ(gdi.Calls(), Lines{"GetDesktopWindow() -> desktop"});
 }
-
-TEST(CaptureFullScreen, NotANumberIsAnOverflow) {
-    RecordingGdi gdi;
-    try {
-        mdlCapture::CaptureFullScreen(gdi, Screen(15360, std::nanf(""), 15, 15));
-        FAIL() << "no error";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.Code(), ErrorCode::Overflow);
-    }
-    EXPECT_EQ(CallsNamed(gdi, "GetWindowDC"), Lines{});
-}
-
-// --- CaptureForegroundWindow --------------------------------------------------
 
 TEST(CaptureForegroundWindow, CopiesTheWholeWindowFromItsOwnCorner) {
-    RecordingGdi gdi;
-    gdi.windowRect = {100, 50, 500, 350};
-    PicturePtr picture = mdlCapture::CaptureForegroundWindow(gdi);
-    ASSERT_GE(gdi.Calls().size(), 5u);
-    const Lines start(gdi.Calls().begin(), gdi.Calls().begin() + 5);
-    const Lines expectedStart = {
-        "GetForegroundWindow() -> fg",
-        "GetWindowRect(fg) -> true",
-        "GetWindowDC(fg) -> dc1",
-        "CreateCompatibleDC(dc1) -> mem1",
-        "CreateCompatibleBitmap(dc1, 400, 300) -> bmp1",
+    const struct { bool window, readable; Rect32 bounds; std::string size; } cases[] = {
+        {true, true, {100, 50, 500, 350}, "400, 300"},
+        {true, true, {500, 350, 100, 50}, "-400, -300"},  // inverted bounds pass through
+        {false, false, {7, 7, 99, 99}, "0, 0"},           // no window: bounds unread, an empty area
     };
-    EXPECT_EQ(start, expectedStart);
-    EXPECT_TRUE(Contains(gdi.Calls(), "BitBlt(mem1, 0, 0, 400, 300, dc1, 0, 0, 0x00CC0020)"));
-    EXPECT_TRUE(Contains(gdi.Calls(), "ReleaseDC(fg, dc1)"));
-    EXPECT_NE(picture, nullptr);
-}
-
-TEST(CaptureForegroundWindow, NoWindowCapturesAnEmptyAreaOfWindowZero) {
-    RecordingGdi gdi;
-    gdi.foregroundWindow = 0;
-    gdi.windowRectReadable = false;
-    gdi.windowRect = {7, 7, 99, 99};  // must not be used: the call failed
-    PicturePtr picture = mdlCapture::CaptureForegroundWindow(gdi);
-    EXPECT_EQ(gdi.Calls()[1], "GetWindowRect(0) -> false");
-    EXPECT_EQ(gdi.Calls()[2], "GetWindowDC(0) -> dc1");
-    EXPECT_EQ(CallsNamed(gdi, "CreateCompatibleBitmap"), Lines{"CreateCompatibleBitmap(dc1, 0, 0) -> bmp1"});
-    EXPECT_TRUE(Contains(gdi.Calls(), "BitBlt(mem1, 0, 0, 0, 0, dc1, 0, 0, 0x00CC0020)"));
-    EXPECT_TRUE(Contains(gdi.Calls(), "ReleaseDC(0, dc1)"));
-}
-
-TEST(CaptureForegroundWindow, WidthBeyond32BitsFailsBeforeAnyDeviceContext) {
-    RecordingGdi gdi;
-    gdi.windowRect = {std::numeric_limits<std::int32_t>::min(), 0, std::numeric_limits<std::int32_t>::max(), 10};
-    try {
-        mdlCapture::CaptureForegroundWindow(gdi);
-        FAIL() << "no error";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.Code(), ErrorCode::Overflow);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        RecordingGdi gdi;
+        if (!c.window) gdi.foregroundWindow = 0;
+        gdi.windowRectReadable = c.readable;
+        gdi.windowRect = c.bounds;
+        PicturePtr picture = mdlCapture::CaptureForegroundWindow(gdi);
+        const std::string window = c.window ? "fg" : "0";
+        EXPECT_EQ((Lines{"GetForegroundWindow() -> " + window,
+                         "GetWindowRect(" + window + (c.readable ? ") -> true" : ") -> false"),
+                         "GetWindowDC(" + window + ") -> dc1", "CreateCompatibleBitmap(dc1, " + c.size + ") -> bmp1",
+                         "BitBlt(mem1, 0, 0, " + c.size + ", dc1, 0, 0, 0x00CC0020)", "ReleaseDC(" + window + ", dc1)"}),
+                  WhatWasCopied(gdi));
     }
-    EXPECT_EQ(gdi.Calls(), (Lines{"GetForegroundWindow() -> fg", "GetWindowRect(fg) -> true"}));
 }
 
-TEST(CaptureForegroundWindow, HeightBeyond32BitsFailsBeforeAnyDeviceContext) {
-    RecordingGdi gdi;
-    gdi.windowRect = {0, std::numeric_limits<std::int32_t>::max(), 10, -2};
-    EXPECT_THROW(mdlCapture::CaptureForegroundWindow(gdi), RuntimeError);
-    EXPECT_EQ(gdi.Calls().size(), 2u);
-}
-
-TEST(CaptureForegroundWindow, InvertedBoundsPassANegativeSizeThrough) {
-    RecordingGdi gdi;
-    gdi.windowRect = {500, 350, 100, 50};
-    PicturePtr picture = mdlCapture::CaptureForegroundWindow(gdi);
-    EXPECT_EQ(CallsNamed(gdi, "CreateCompatibleBitmap"),
-              Lines{"CreateCompatibleBitmap(dc1, -400, -300) -> bmp1"});
+TEST(CaptureForegroundWindow, SizeBeyond32BitsFailsBeforeAnyDeviceContext) {
+    for (const Rect32& bounds : {Rect32{kMin, 0, kMax, 10}, Rect32{0, kMax, 10, -2}}) {
+        SCOPED_TRACE(bounds.left);
+        RecordingGdi gdi;
+        gdi.windowRect = bounds;
+        EXPECT_EQ(6, test::ErrorNumberOf([&] { mdlCapture::CaptureForegroundWindow(gdi); }));
+        EXPECT_EQ((Lines{"GetForegroundWindow() -> fg", "GetWindowRect(fg) -> true"}), gdi.calls);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,143 @@
+"""Numbered auto-save end to end: each capture written as folder + name +
+number + ".bmp", the number advanced by the step, the outcome in the status
+bar; an existing file replaced whole; a missing folder reported and left
+missing.
+
+The desktop is repainted in a new colour before each capture, so every file
+can be traced to its own capture.
+"""
+
+import os
+import shutil
+
+import rig
+from capture_tools import (CHK_AUTO_SAVE, LBL_NUMBER, NOT_SAVED, SAVE_FAILED, STATUS_BAR, TXT_NUMBER, Driver,
+                           read_bmp, settings)
+
+SCREEN = (1024, 768)
+BMP_SIZE = 14 + 40 + SCREEN[0] * SCREEN[1] * 3  # 24 bits, rows of 3072 bytes need no padding
+FOLDER = "shots"  # C:\shots
+JUNK = b"not a bmp!"
+SERIES = [
+    ("Screen01.bmp", (0x33, 0x66, 0xCC), "11"),
+    ("Screen11.bmp", (0x66, 0xCC, 0x33), "21"),
+    ("Screen21.bmp", (0xCC, 0x33, 0x66), "31"),
+]
+
+
+def make_app():
+    session = rig.Session(start=False, ini=settings(timer_kind=1, clip=1, auto_save=1,
+                                                    path="C:\\" + FOLDER, file="Screen",
+                                                    number="01", up="10"))
+    try:
+        os.makedirs(folder_of(session))
+        with open(os.path.join(folder_of(session), "Screen01.bmp"), "wb") as f:
+            f.write(JUNK)
+        session.launch()
+    except BaseException:
+        session.stop()
+        raise
+    return session
+
+
+def folder_of(app):
+    return os.path.join(app.prefix, "drive_c", FOLDER)
+
+
+def status_line(name, size):
+    return f" {name} \uff1a {size:,} bytes"
+
+
+_driver = {}
+
+
+def driver(app):
+    if _driver.get("app") is not app:
+        _driver.clear()
+        _driver.update(app=app, driver=Driver(app))
+    return _driver["driver"]
+
+
+def capture_and_wait_for_status(app, d, expected_status, step):
+    d.run_command(lambda: app.key("F1"))
+    try:
+        app.wait_until(lambda: d.status_text() == expected_status, 60, f"status {expected_status!r}")
+    except AssertionError:
+        raise AssertionError(f"{step}: status bar reads {d.status_text()!r}, expected "
+                             f"{expected_status!r}; message boxes: {app.msgboxes()}") from None
+
+
+def test_captures_write_the_numbered_series_replacing_an_existing_file(app):
+    d = driver(app)
+    folder = folder_of(app)
+    checks = rig.Checks()
+    controls = app.controls()
+    checks.equal(controls[TXT_NUMBER]["text"], "01", "start: txtNumber")
+    checks.equal(controls[LBL_NUMBER]["text"], "開始No", "start: lblNumber")
+
+    for step, (name, colour, next_number) in enumerate(SERIES, start=1):
+        d.set_root(colour)
+        capture_and_wait_for_status(app, d, status_line(name, BMP_SIZE), f"capture {step}")
+        controls = app.controls()
+        checks.equal(controls[TXT_NUMBER]["text"], next_number, f"capture {step}: txtNumber")
+        checks.equal(controls[LBL_NUMBER]["text"], "次のNo", f"capture {step}: lblNumber")
+        checks.equal(sorted(os.listdir(folder)), sorted(n for n, _, _ in SERIES[:step]),
+                     f"capture {step}: files in the folder (no scratch files left)")
+
+    for name, colour, _ in SERIES:
+        path = os.path.join(folder, name)
+        bmp = read_bmp(path)
+        checks.equal((bmp.width, bmp.height, bmp.planes, bmp.bits, bmp.compression),
+                     (SCREEN[0], SCREEN[1], 1, 24, 0), f"{name}: width, height, planes, bits, compression")
+        checks.equal(bmp.file_size, BMP_SIZE, f"{name}: file size")
+        checks.equal(bmp.declared_size, bmp.file_size, f"{name}: size in the file header")
+        checks.equal(bmp.pixel_offset, 54, f"{name}: pixel offset")
+        checks.true(bmp.is_uniform_24(colour),
+                    f"{name}: every pixel must be the desktop colour of its capture {colour} "
+                    f"(top left {bmp.at(0, 0)}, centre {bmp.at(512, 384)})")
+    checks.done()
+
+
+def test_missing_folder_is_reported_and_not_created(app):
+    d = driver(app)
+    folder = folder_of(app)
+    number_before = app.controls()[TXT_NUMBER]["text"]
+    shutil.rmtree(folder)
+    d.set_root((0x99, 0x99, 0x99))
+    d.run_command(lambda: app.key("F1"))
+    dialogs = app.wait_until(app.msgboxes, 60, "the failure message box")
+    checks = rig.Checks()
+    checks.equal(len(dialogs), 1, "one message box")
+    box = dialogs[0]
+    checks.equal(box["title"], "Scrimble", "message box title")
+    checks.equal([b["text"] for b in box["buttons"]], ["OK"], "message box buttons")
+    text = box["texts"][-1] if box["texts"] else ""
+    checks.true(text.startswith("75 : "), f"message box text {text!r} must start with '75 : '")
+    checks.true(FOLDER in text, f"message box text {text!r} names the file")
+    checks.equal(os.path.exists(folder), False, "while the box is up: folder still missing")
+
+    app.press_msgbox("OK")
+    app.wait_until(lambda: not app.msgboxes(), 30, "the message box to close")
+    app.wait_until(lambda: d.status_text() == SAVE_FAILED, 30, "the failure status")
+    controls = app.controls()
+    checks.equal(controls[STATUS_BAR]["text"], SAVE_FAILED, "status bar after OK")
+    checks.equal(controls[TXT_NUMBER]["text"], number_before, "txtNumber unchanged")
+    checks.equal(os.path.exists(folder), False, "folder not created")
+    checks.equal([n for n in os.listdir(os.path.dirname(folder)) if n.lower().startswith("screen")], [],
+                 "no file written beside the missing folder")
+    checks.equal(app.tree()["visible"], True, "window visible")
+    checks.done()
+
+
+def test_status_reads_not_saved_when_auto_save_is_off(app):
+    d = driver(app)
+    checks = rig.Checks()
+    os.makedirs(folder_of(app))
+    d.click(CHK_AUTO_SAVE)
+    app.wait_until(lambda: app.controls()[CHK_AUTO_SAVE]["button"]["check"] == 0, 30, "auto-save off")
+    number_before = app.controls()[TXT_NUMBER]["text"]
+    d.run_command(lambda: app.key("F1"))
+    app.wait_until(lambda: d.status_text() == NOT_SAVED, 30, "the not-saved status")
+    checks.equal(os.listdir(folder_of(app)), [], "no file written")
+    checks.equal(app.controls()[TXT_NUMBER]["text"], number_before, "txtNumber unchanged")
+    checks.done()

@@ -48,16 +48,6 @@ def status_line(name, size):
     return f" {name} \uff1a {size:,} bytes"
 
 
-_driver = {}
-
-
-def driver(app):
-    if _driver.get("app") is not app:
-        _driver.clear()
-        _driver.update(app=app, driver=Driver(app))
-    return _driver["driver"]
-
-
 def capture_and_wait_for_status(app, d, expected_status, step):
     d.run_command(lambda: app.key("F1"))
     try:
@@ -68,7 +58,7 @@ def capture_and_wait_for_status(app, d, expected_status, step):
 
 
 def test_captures_write_the_numbered_series_replacing_an_existing_file(app):
-    d = driver(app)
+    d = Driver(app)
     folder = folder_of(app)
     checks = rig.Checks()
     controls = app.controls()
@@ -99,7 +89,7 @@ def test_captures_write_the_numbered_series_replacing_an_existing_file(app):
 
 
 def test_missing_folder_is_reported_and_not_created(app):
-    d = driver(app)
+    d = Driver(app)
     folder = folder_of(app)
     number_before = app.controls()[TXT_NUMBER]["text"]
     shutil.rmtree(folder)
@@ -130,7 +120,7 @@ def test_missing_folder_is_reported_and_not_created(app):
 
 
 def test_status_reads_not_saved_when_auto_save_is_off(app):
-    d = driver(app)
+    d = Driver(app)
     checks = rig.Checks()
     os.makedirs(folder_of(app))
     d.click(CHK_AUTO_SAVE)

@@ -68,21 +68,17 @@ private:
     }
 };
 
-// A picture with nothing behind it: only its identity and its lifetime matter.
-// `destroyed`, when given, counts the fake pictures that have gone.
+// A picture with nothing behind it: only its handles and its lifetime matter.
 struct FakePicture : Picture {
-    FakePicture(NativeHandle bitmap, std::shared_ptr<int> destroyed) : bitmap(bitmap), destroyed(std::move(destroyed)) {}
+    FakePicture(NativeHandle bitmap, NativeHandle palette, std::function<void()> onRelease)
+        : bitmap(bitmap), palette(palette), onRelease(std::move(onRelease)) {}
     ~FakePicture() override {
-        if (destroyed) ++*destroyed;
+        if (onRelease) onRelease();
     }
     NativeHandle Bitmap() const override { return bitmap; }
-    NativeHandle Palette() const override { return 0; }
-    const NativeHandle bitmap;
-    const std::shared_ptr<int> destroyed;
+    NativeHandle Palette() const override { return palette; }
+    const NativeHandle bitmap, palette;
+    const std::function<void()> onRelease;
 };
-
-inline PicturePtr MakeFakePicture(NativeHandle bitmap, std::shared_ptr<int> destroyed = nullptr) {
-    return std::make_shared<FakePicture>(bitmap, std::move(destroyed));
-}
 
 }  // namespace scrimble::test

@@ -39,7 +39,9 @@ public:
         };
     }
 
-    PicturePtr NewPicture() { return MakeFakePicture(++lastBitmap, picturesDestroyed); }
+    PicturePtr NewPicture() {
+        return std::make_shared<FakePicture>(++lastBitmap, 0, [count = picturesDestroyed] { ++*count; });
+    }
 
     FakeServices services;
     std::shared_ptr<int> picturesDestroyed = std::make_shared<int>(0);  // of NewPicture()'s

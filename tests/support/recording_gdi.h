@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "capture/gdi_api.h"
+#include "support/fake_services.h"
 
 namespace scrimble::fakes {
 
@@ -152,21 +153,14 @@ public:
             if (own && handle != 0) objects_[handle].ownedByPicture = true;
         }
         // As an owning OLE picture, it deletes its handles with its last reference.
-        return PicturePtr(new Handles(desc.bitmap, desc.palette), [this, own](Picture* picture) {
-            for (NativeHandle handle : {picture->Bitmap(), picture->Palette()}) {
+        return std::make_shared<test::FakePicture>(desc.bitmap, desc.palette, [this, own, desc] {
+            for (NativeHandle handle : {desc.bitmap, desc.palette}) {
                 if (own && handle != 0) PictureReleased(handle);
             }
-            delete picture;
         });
     }
 
 private:
-    struct Handles : Picture {
-        Handles(NativeHandle bitmap, NativeHandle palette) : bitmap(bitmap), palette(palette) {}
-        NativeHandle Bitmap() const override { return bitmap; }
-        NativeHandle Palette() const override { return palette; }
-        NativeHandle bitmap, palette;
-    };
 
     const NativeHandle stockBitmap_ = Make("stockbmp", false);
     const NativeHandle stockPalette_ = Make("stockpal", false);

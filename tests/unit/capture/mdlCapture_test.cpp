@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,8 +19,6 @@ using Lines = std::vector<std::string>;
 
 constexpr int kTrueColourCaps = 0x7E99;  // RC_PALETTE clear
 constexpr int kPaletteCaps = 0x7F99;     // RC_PALETTE set
-constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
-constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
 void UseDisplay(RecordingGdi& gdi, bool palette, int paletteSize = 256) {
     gdi.rasterCaps = palette ? kPaletteCaps : kTrueColourCaps;
@@ -117,7 +114,9 @@ TEST(CaptureArea, SixteenColourPaletteIsNotCopied) {
 
 std::vector<std::uint32_t> Colours(const LogPalette256& palette) {
     std::vector<std::uint32_t> colours;
-    for (const PaletteEntry& e : palette.entries) colours.push_back(e.red << 24 | e.green << 16 | e.blue << 8 | e.flags);
+    for (const PaletteEntry& e : palette.entries) {
+        colours.push_back(std::uint32_t(e.red) << 24 | e.green << 16 | e.blue << 8 | e.flags);
+    }
     return colours;
 }
 
@@ -140,14 +139,17 @@ TEST(CaptureArea, PaletteIsTheSystemPaletteInAFreshBufferEachTime) {
     EXPECT_EQ(Colours(expected), Colours(gdi.lastPalette));
 }
 
-TEST(CaptureArea, NoPictureDeletesBitmapAndPalette) {
-    RecordingGdi gdi;
-    UseDisplay(gdi, true);
-    gdi.pictureFails = true;
-    EXPECT_EQ(nullptr, CaptureSample(gdi));
-    EXPECT_EQ((Lines{"DeleteObject(pal1)", "DeleteObject(bmp1)"}), CallsTo(gdi, {"DeleteObject"}));
-    EXPECT_EQ(Lines{}, gdi.Unreleased());
-    EXPECT_EQ(Lines{}, gdi.misuse);
+TEST(CaptureArea, NoPictureDeletesOnlyTheBitmapAndPaletteItMade) {
+    for (bool palette : {false, true}) {
+        RecordingGdi gdi;
+        UseDisplay(gdi, palette);
+        gdi.pictureFails = true;
+        EXPECT_EQ(nullptr, CaptureSample(gdi));
+        EXPECT_EQ((palette ? Lines{"DeleteObject(pal1)", "DeleteObject(bmp1)"} : Lines{"DeleteObject(bmp1)"}),
+                  CallsTo(gdi, {"DeleteObject"}));
+        EXPECT_EQ(Lines{}, gdi.Unreleased());
+        EXPECT_EQ(Lines{}, gdi.misuse);
+    }
 }
 
 TEST(CaptureArea, FailureDuringCopyUndoesEveryStepInReverse) {
@@ -185,26 +187,13 @@ TEST(CaptureArea, FailureAtAnyCallReleasesEverything) {
     }
 }
 
-TEST(PictureFromBitmap, NoPictureDeletesOnlyTheHandlesItWasGiven) {
-    RecordingGdi gdi;
-    gdi.pictureFails = true;
-    const NativeHandle bitmap = gdi.CreateCompatibleBitmap(gdi.GetDC(0), 4, 4);
-    EXPECT_EQ(nullptr, mdlCapture::PictureFromBitmap(gdi, bitmap, 0));
-    EXPECT_EQ(Lines{"DeleteObject(bmp1)"}, CallsTo(gdi, {"DeleteObject"}));
-    EXPECT_EQ(Lines{}, gdi.misuse);
-}
-
-ScreenTwips Screen(float width, float height, float perPixelX = 15, float perPixelY = 15) {
-    return ScreenTwips{width, height, perPixelX, perPixelY};
-}
-
 TEST(CaptureFullScreen, CopiesTheDesktopRoundingTwipsHalfToEvenAndDividingTruncating) {
     const std::pair<ScreenTwips, std::string> cases[] = {
-        {Screen(15360, 11520), "1024, 768"},
-        {Screen(15367.5f, 11520), "1024, 768"},             // 15368 / 15
-        {Screen(15374.5f, 11519.5f), "1024, 768"},          // 15374 / 15, 11520 / 15
-        {Screen(15360, 11520, 14.5f, 15.5f), "1097, 720"},  // divided by 14 and 16
-        {Screen(15359, 11519), "1023, 767"},
+        {ScreenTwips{15360, 11520, 15, 15}, "1024, 768"},
+        {ScreenTwips{15367.5f, 11520, 15, 15}, "1024, 768"},     // 15368 / 15
+        {ScreenTwips{15374.5f, 11519.5f, 15, 15}, "1024, 768"},  // 15374 / 15, 11520 / 15
+        {ScreenTwips{15360, 11520, 14.5f, 15.5f}, "1097, 720"},  // divided by 14 and 16
+        {ScreenTwips{15359, 11519, 15, 15}, "1023, 767"},
     };
     for (const auto& [screen, size] : cases) {
         SCOPED_TRACE(screen.width);
@@ -219,9 +208,9 @@ TEST(CaptureFullScreen, CopiesTheDesktopRoundingTwipsHalfToEvenAndDividingTrunca
 
 TEST(CaptureFullScreen, BadScreenSizeFailsBeforeAnyDeviceContext) {
     const std::pair<ScreenTwips, int> cases[] = {
-        {Screen(15360, 11520, 0.4f, 15), 480},  // twips per pixel rounds to 0: CaptureFailed
-        {Screen(3.0e9f, 11520), 6},             // Overflow
-        {Screen(15360, std::nanf("")), 6},
+        {ScreenTwips{15360, 11520, 0.4f, 15}, 480},  // twips per pixel rounds to 0: CaptureFailed
+        {ScreenTwips{3.0e9f, 11520, 15, 15}, 6},     // Overflow
+        {ScreenTwips{15360, std::nanf(""), 15, 15}, 6},
     };
     for (const auto& [screen, error] : cases) {
         RecordingGdi gdi;
@@ -247,13 +236,14 @@ TEST(CaptureForegroundWindow, CopiesTheWholeWindowFromItsOwnCorner) {
         EXPECT_EQ((Lines{"GetForegroundWindow() -> " + window,
                          "GetWindowRect(" + window + (c.readable ? ") -> true" : ") -> false"),
                          "GetWindowDC(" + window + ") -> dc1", "CreateCompatibleBitmap(dc1, " + c.size + ") -> bmp1",
-                         "BitBlt(mem1, 0, 0, " + c.size + ", dc1, 0, 0, 0x00CC0020)", "ReleaseDC(" + window + ", dc1)"}),
+                         "BitBlt(mem1, 0, 0, " + c.size + ", dc1, 0, 0, 0x00CC0020)",
+                         "ReleaseDC(" + window + ", dc1)"}),
                   WhatWasCopied(gdi));
     }
 }
 
 TEST(CaptureForegroundWindow, SizeBeyond32BitsFailsBeforeAnyDeviceContext) {
-    for (const Rect32& bounds : {Rect32{kMin, 0, kMax, 10}, Rect32{0, kMax, 10, -2}}) {
+    for (const Rect32& bounds : {Rect32{INT32_MIN, 0, INT32_MAX, 10}, Rect32{0, INT32_MAX, 10, -2}}) {
         SCOPED_TRACE(bounds.left);
         RecordingGdi gdi;
         gdi.windowRect = bounds;

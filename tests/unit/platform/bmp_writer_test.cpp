@@ -52,7 +52,8 @@ TEST(PlanBmp, PadsRowsToFourBytesAndPutsTheColourTableBeforeThePixels) {
 }
 
 TEST(PlanBmp, RejectsOtherDepthsEmptySizesAndFilesBeyond32Bits) {
-    for (const auto& [width, height, bits] : {std::tuple{4, 4, 32}, {4, 4, 16}, {4, 4, 0}, {0, 4, 24}, {4, 0, 24}, {-4, 4, 24}}) {
+    for (const auto& [width, height, bits] :
+         {std::tuple{4, 4, 32}, {4, 4, 16}, {4, 4, 0}, {0, 4, 24}, {4, 0, 24}, {-4, 4, 24}}) {
         EXPECT_THROW(PlanBmp(width, height, bits), std::invalid_argument) << width << "x" << height << "x" << bits;
     }
     // 3 * 1431655746 = 4294967238 bytes, padded to 4294967240; plus 54 of headers.
@@ -64,21 +65,10 @@ TEST(PlanBmp, RejectsOtherDepthsEmptySizesAndFilesBeyond32Bits) {
 TEST(WriteBmpHeaders, WritesBothHeadersFieldByField) {
     struct Field { std::size_t offset; int size; std::uint32_t trueColour, palette; };
     const Field fields[] = {
-        {0, 2, 0x4D42, 0x4D42},  // "BM"
-        {2, 4, 78, 1102},        // file size
-        {6, 4, 0, 0},            // both reserved words
-        {10, 4, 54, 1078},       // where the pixels start
-        {14, 4, 40, 40},         // info header size
-        {18, 4, 3, 5},           // width
-        {22, 4, 2, 3},           // height, positive: bottom-up
-        {26, 2, 1, 1},           // planes
-        {28, 2, 24, 8},          // bits per pixel
-        {30, 4, 0, 0},           // uncompressed
-        {34, 4, 24, 24},         // image size
-        {38, 4, 0, 0},           // no resolution
-        {42, 4, 0, 0},
-        {46, 4, 0, 256},         // colours used
-        {50, 4, 0, 0},           // all colours matter
+        {0, 2, 0x4D42, 0x4D42}, {2, 4, 78, 1102}, {6, 4, 0, 0}, {10, 4, 54, 1078},  // BM, size, reserved, pixels
+        {14, 4, 40, 40}, {18, 4, 3, 5}, {22, 4, 2, 3}, {26, 2, 1, 1},  // header size, width, height (up), planes
+        {28, 2, 24, 8}, {30, 4, 0, 0}, {34, 4, 24, 24},               // bits per pixel, uncompressed, image size
+        {38, 4, 0, 0}, {42, 4, 0, 0}, {46, 4, 0, 256}, {50, 4, 0, 0},  // no resolution, colours used, all matter
     };
     PaletteEntry palette[256];
     for (int i = 0; i < 256; ++i) palette[i] = {std::uint8_t(i), std::uint8_t(255 - i), std::uint8_t(i ^ 0x55), 0x04};

@@ -91,14 +91,16 @@ TEST(TextToNumber, RefusesTextsThatAreNoNumberAndValuesOutsideTheType) {
         {6, [] { AddInt16(32767, 1); }},            {6, [] { AddInt16(-32768, -1); }},
         {6, [] { AddInt16(20000, 20000); }},
     };
-    for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(cases[i].first, ErrorNumberOf(cases[i].second)) << "case " << i;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(cases[i].first, ErrorNumberOf(cases[i].second)) << "case " << i;
+    }
 }
 
 TEST(AddInt16, AddsWithinTheRange) {
-    EXPECT_EQ(11, AddInt16(1, 10));
-    EXPECT_EQ(32767, AddInt16(32766, 1));
-    EXPECT_EQ(-32768, AddInt16(-32767, -1));
-    EXPECT_EQ(-1, AddInt16(32767, -32768));
+    for (const auto& [a, b, sum] :
+         {std::tuple{1, 10, 11}, {32766, 1, 32767}, {-32767, -1, -32768}, {32767, -32768, -1}}) {
+        EXPECT_EQ(sum, AddInt16(a, b)) << a << " + " << b;
+    }
 }
 
 TEST(NumberToText, WritesSignificantDigitsLikeGeneralFormat) {
@@ -122,8 +124,7 @@ TEST(FormatZeroPadded, PadsToTheMaskWidthAndRoundsHalvesAwayFromZero) {
     const std::pair<std::wstring, std::wstring> cases[] = {
         {FormatZeroPadded(1, L"00"), L"01"},          {FormatZeroPadded(101, L"00"), L"101"},
         {FormatZeroPadded(-5, L"00"), L"-05"},        {FormatZeroPadded(0, L"000"), L"000"},
-        {FormatZeroPadded(7, L""), L"7"},             {FormatZeroPadded(L"1", L"00", kDot), L"01"},
-        {FormatZeroPadded(L"01", L"00", kDot), L"01"}, {FormatZeroPadded(L"099", L"0000", kDot), L"0099"},
+        {FormatZeroPadded(7, L""), L"7"},             {FormatZeroPadded(L"099", L"0000", kDot), L"0099"},
         {FormatZeroPadded(L"-5", L"00", kDot), L"-05"}, {FormatZeroPadded(L" 7 ", L"00", kDot), L"07"},
         {FormatZeroPadded(L"1.5", L"00", kDot), L"02"}, {FormatZeroPadded(L"2.5", L"00", kDot), L"03"},
         {FormatZeroPadded(L"-2.5", L"00", kDot), L"-03"}, {FormatZeroPadded(L"1,5", L"00", kComma), L"02"},

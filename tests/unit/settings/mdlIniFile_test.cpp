@@ -40,14 +40,16 @@ const std::vector<std::pair<std::string, std::string>> kCustomFile = {
 const Values kCustom = {L"300", L"450", L"1", L"2", L"0", L"0", L"D:\\Shots\\", L"Cap", L"007", L"5"};
 
 // The custom file, with the value of `key` replaced.
-std::string CustomFile(const std::string& key = "", const std::string& value = "", const std::string& lineEnd = "\r\n") {
+std::string CustomFile(const std::string& key = "", const std::string& value = "",
+                       const std::string& lineEnd = "\r\n") {
     std::string bytes;
     for (const auto& [k, v] : kCustomFile) bytes += k + (k == key ? value : v) + lineEnd;
     return bytes;
 }
 
 // The eight controls the file fills, in file order.
-const char* const kControls[] = {"cboTimer", "cboTime", "chkClip", "chkAutoSave", "lblPath", "txtFile", "txtNumber", "txtUp"};
+const char* const kControls[] = {"cboTimer", "cboTime",   "chkClip",   "chkAutoSave",
+                                 "lblPath",  "txtFile",   "txtNumber", "txtUp"};
 
 // Top, left, then each control's list index, check state or text.
 Values ShownValues(forms::Form& form) {
@@ -88,12 +90,8 @@ protected:
 
 TEST(IniFileSplitLines, EndsLinesAtCrOrCrLfButNotAtLfAlone) {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {"a\r\nb\rc\nd\r\re", {"a", "b", "c\nd", "", "e"}},
-        {"one\r\ntwo", {"one", "two"}},
-        {"one\r\n", {"one"}},
-        {"", {}},
-        {"\r\n", {""}},
-        {"\r\r\n", {"", ""}},
+        {"a\r\nb\rc\nd\r\re", {"a", "b", "c\nd", "", "e"}}, {"one\r\ntwo", {"one", "two"}}, {"one\r\n", {"one"}},
+        {"", {}}, {"\r\n", {""}}, {"\r\r\n", {"", ""}},
     };
     for (const auto& [bytes, lines] : cases) EXPECT_EQ(lines, SplitLines(bytes)) << ::testing::PrintToString(bytes);
 }
@@ -102,7 +100,6 @@ TEST(IniFileDefaults, MissingFileIsWrittenWithTheKeyboardsDriveAndShown) {
     for (const auto& [subtype, drive] : {std::pair{0, "C:\\"}, {3328, "C:\\"}, {3329, "A:\\"}, {3332, "A:\\"},
                                          {3333, "C:\\"}}) {
         SCOPED_TRACE(subtype);
-        const std::wstring wideDrive(drive, drive + 3);
         std::string expected = kDefaultBytesC;
         expected.replace(expected.find("C:\\"), 3, drive);
         test::TempDirectory dir;
@@ -112,7 +109,7 @@ TEST(IniFileDefaults, MissingFileIsWrittenWithTheKeyboardsDriveAndShown) {
         IniFileRead(window.form(), services, dir.File("Scrimble.ini"));
         EXPECT_EQ(expected, ReadWholeFile(dir.File("Scrimble.ini")).value_or(""));
         Values defaults = kDefaults;
-        defaults[6] = wideDrive;
+        defaults[Slot("lblPath")] = std::wstring(drive, drive + 3);
         EXPECT_EQ(defaults, ShownValues(window.form()));
         EXPECT_EQ(Values{}, services.messageBoxes);
     }

@@ -15,8 +15,9 @@ PROBE32_DIR := build/probe32
 EXE := $(WIN32_DIR)/Scrimble.exe
 BUILD_TYPE ?= Release
 E2E_ARGS ?=
+FUZZ_SECONDS ?= 60
 
-.PHONY: all build deps native win32 probe run test unit e2e screenshot clean
+.PHONY: all build deps native win32 probe run test unit e2e fuzz screenshot clean
 
 all: build
 
@@ -52,7 +53,12 @@ run: build
 
 test: build
 	ctest --test-dir $(NATIVE_DIR) --output-on-failure
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-settings.sh
 	python3 tests/e2e/run.py $(E2E_ARGS)
+
+# The settings reader under libFuzzer for a bounded time.
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-settings.sh
 
 unit: native
 	ctest --test-dir $(NATIVE_DIR) --output-on-failure

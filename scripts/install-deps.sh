@@ -9,7 +9,7 @@
 set -euo pipefail
 
 need_pkgs=(
-  cmake make ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev clang
+  cmake make ninja-build g++ googletest libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 wine32:i386 qemu-user-static binfmt-support

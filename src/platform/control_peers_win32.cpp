@@ -290,14 +290,16 @@ void PlaceComboBox(HWND combo, int x, int y, int width, int height) {
     const int itemHeight = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
     const int dropped = height + std::max(1, items) * std::max(1, itemHeight) + 4;
     ::SetWindowPos(combo, nullptr, x, y, width, dropped, SWP_NOZORDER | SWP_NOACTIVATE);
-    // The closed height follows the selection field; adjust the field so that
-    // the closed box has the height the layout asks for.
-    RECT closed;
-    ::GetWindowRect(combo, &closed);
-    const int field = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-    const int wanted = field + height - (closed.bottom - closed.top);
-    if (wanted > 0 && wanted != field) {
-        ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+    // The closed height follows the selection field. Systems differ in what
+    // the field height they report includes, so adjust and measure again.
+    int field = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        RECT closed;
+        ::GetWindowRect(combo, &closed);
+        const int error = height - (closed.bottom - closed.top);
+        if (error == 0 || field + error <= 0) break;
+        field += error;
+        ::SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
 }
 

@@ -191,6 +191,14 @@ bool MainWindow::PreviewKey(const MSG& message) {
     if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
     if (message.hwnd != hwnd_ && !::IsChild(hwnd_, message.hwnd)) return false;
     if (form_ == nullptr || !form_->KeyDown) return false;
+    // Esc in an open drop-down list closes the list, not the window.
+    if (message.wParam == VK_ESCAPE) {
+        wchar_t className[16] = {};
+        ::GetClassNameW(message.hwnd, className, 16);
+        if (::lstrcmpiW(className, L"ComboBox") == 0 && ::SendMessageW(message.hwnd, CB_GETDROPPEDSTATE, 0, 0) != 0) {
+            return false;
+        }
+    }
     int keyCode = static_cast<int>(message.wParam);
     const int shift = ShiftState();
     RunEvent([&] { form_->KeyDown(keyCode, shift); });

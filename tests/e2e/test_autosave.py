@@ -11,8 +11,8 @@ import os
 import shutil
 
 import rig
-from capture_tools import (CHK_AUTO_SAVE, LBL_NUMBER, NOT_SAVED, SAVE_FAILED, STATUS_BAR, TXT_NUMBER, Driver,
-                           read_bmp, settings)
+from capture_tools import (CHK_AUTO_SAVE, LBL_NUMBER, NOT_SAVED, SAVE_FAILED, STATUS_BAR,
+                           TXT_NUMBER, Driver, read_bmp, settings)
 
 SCREEN = (1024, 768)
 BMP_SIZE = 14 + 40 + SCREEN[0] * SCREEN[1] * 3  # 24 bits, rows of 3072 bytes need no padding

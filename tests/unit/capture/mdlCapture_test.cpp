@@ -167,7 +167,6 @@ TEST(CaptureArea, FailureDuringCopyUndoesEveryStepInReverse) {
                   "DeleteObject(bmp1)",
               }),
               Lines(gdi.calls.begin() + 10, gdi.calls.end()));
-    EXPECT_EQ(Lines{}, gdi.misuse);
 }
 
 // Whichever call fails, each device context taken is given back exactly once,

@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/errors.h"
 #include "platform/file_io.h"
 #include "platform/form_builder.h"
 #include "support/fake_services.h"
@@ -132,7 +131,7 @@ TEST_F(IniFileTest, ValidFileSetsEachControlByItsRulesAndStaysUnchanged) {
         {"TimerTime :", " 5.5 ", "cboTime", L"4"},  // blanks allowed
         {"Clip      :", "2", "chkClip", L"2"},      // greyed
         {"AutoSave  :", "1.5", "chkAutoSave", L"2"},
-        {"AutoSave  :", "2.5", "chkAutoSave", L"2"},
+        {"Clip      :", "1.5", "chkClip", L"2"},
         {"No        :", "1234567", "txtNumber", L"12345"},  // the box keeps five
         {"Up        :", "12345", "txtUp", L"123"},          // and this one three
         {"File      :", "  Shot ", "txtFile", L"  Shot "},
@@ -200,16 +199,17 @@ TEST_F(IniFileTest, PositionsUseTheLocaleDecimalSeparator) {
 
 TEST_F(IniFileTest, PositionNoMonitorShowsFallsBackToTheDefault) {
     std::vector<std::pair<float, float>> asked;
-    bool visible = true;
+    bool visible = false;
     const PositionVisible check = [&](float left, float top) {
         asked.emplace_back(left, top);
         return visible;
     };
     window.form().SetLeft(2000);
+    Read("Clip      :1\r\n", check);  // no position in the file: nothing to check or move
+    visible = true;
     Read("FormTop   :700\r\n", check);  // a missing key keeps the current coordinate
     EXPECT_EQ(2000.0f, window.form().Left());
     EXPECT_EQ(700.0f, window.form().Top());
-
     visible = false;
     Read(CustomFile("FormTop   :", "-90000"), check);
     EXPECT_EQ((std::vector<std::pair<float, float>>{{2000.0f, 700.0f}, {450.0f, -90000.0f}}), asked);

@@ -73,8 +73,8 @@ struct WindowKind {
     DWORD exStyle;
 };
 
-WindowKind KindOf(const forms::ControlSpec& spec) {
-    switch (spec.kind) {
+WindowKind KindOf(const forms::ControlSpec& entry) {
+    switch (entry.kind) {
         case ControlKind::Label:
             return {L"STATIC", SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX | SS_NOTIFY, 0};
         case ControlKind::Frame:
@@ -86,7 +86,7 @@ WindowKind KindOf(const forms::ControlSpec& spec) {
         case ControlKind::ComboList:
             return {L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0};
         case ControlKind::TextBox:
-            return {L"EDIT", static_cast<DWORD>(ES_AUTOHSCROLL | WS_TABSTOP | (spec.alignRight ? ES_RIGHT : ES_LEFT)),
+            return {L"EDIT", static_cast<DWORD>(ES_AUTOHSCROLL | WS_TABSTOP | (entry.alignRight ? ES_RIGHT : ES_LEFT)),
                     WS_EX_CLIENTEDGE};
         case ControlKind::Image:
             return {kPreviewClass, WS_BORDER, 0};
@@ -96,8 +96,8 @@ WindowKind KindOf(const forms::ControlSpec& spec) {
     return {L"STATIC", 0, 0};
 }
 
-int StackingRank(const forms::ControlSpec& spec) {
-    switch (spec.kind) {
+int StackingRank(const forms::ControlSpec& entry) {
+    switch (entry.kind) {
         case ControlKind::CommandButton:
         case ControlKind::CheckBox:
         case ControlKind::ComboList:
@@ -242,28 +242,28 @@ void WindowControlPeer::SetPicture(const PicturePtr& picture) {
 
 void WindowControlPeer::Focus() { window_.RequestFocus(hwnd_); }
 
-std::unique_ptr<forms::ControlPeer> ControlPeerFactory::CreatePeer(const forms::ControlSpec& spec, int row) {
-    const WindowKind kind = KindOf(spec);
+std::unique_ptr<forms::ControlPeer> ControlPeerFactory::CreatePeer(const forms::ControlSpec& entry, int row) {
+    const WindowKind kind = KindOf(entry);
     HWND hwnd = ::CreateWindowExW(kind.exStyle, kind.className, L"", kChildStyle | kind.style, 0, 0, 0, 0,
                                   window_.hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstId_ + row)),
                                   window_.instance(), nullptr);
-    auto peer = std::make_unique<WindowControlPeer>(window_, hwnd, spec.kind);
-    if (spec.kind == ControlKind::StatusBar) ::SendMessageW(hwnd, SB_SIMPLE, TRUE, 0);
-    if (spec.kind == ControlKind::TextBox) ::SetWindowSubclass(hwnd, TextBoxProc, 1, 0);
-    if (spec.imeDisabled) ::ImmAssociateContextEx(hwnd, nullptr, 0);
-    if (spec.pictureId != 0) {
+    auto peer = std::make_unique<WindowControlPeer>(window_, hwnd, entry.kind);
+    if (entry.kind == ControlKind::StatusBar) ::SendMessageW(hwnd, SB_SIMPLE, TRUE, 0);
+    if (entry.kind == ControlKind::TextBox) ::SetWindowSubclass(hwnd, TextBoxProc, 1, 0);
+    if (entry.imeDisabled) ::ImmAssociateContextEx(hwnd, nullptr, 0);
+    if (entry.pictureId != 0) {
         peer->SetButtonBitmap(static_cast<HBITMAP>(::LoadImageW(
-            window_.instance(), MAKEINTRESOURCEW(spec.pictureId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+            window_.instance(), MAKEINTRESOURCEW(entry.pictureId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
     }
-    created_.push_back({hwnd, &spec, Absolute(spec)});
+    created_.push_back({hwnd, &entry, Absolute(entry)});
     return peer;
 }
 
-forms::TwipsRect ControlPeerFactory::Absolute(const forms::ControlSpec& spec) const {
-    forms::TwipsRect rect = spec.rect;
-    if (spec.container == nullptr) return rect;
+forms::TwipsRect ControlPeerFactory::Absolute(const forms::ControlSpec& entry) const {
+    forms::TwipsRect rect = entry.rect;
+    if (entry.container == nullptr) return rect;
     for (const Created& other : created_) {
-        if (std::strcmp(other.spec->name, spec.container) == 0) {
+        if (std::strcmp(other.entry->name, entry.container) == 0) {
             rect.left += other.absolute.left;
             rect.top += other.absolute.top;
             break;
@@ -275,10 +275,10 @@ forms::TwipsRect ControlPeerFactory::Absolute(const forms::ControlSpec& spec) co
 void ControlPeerFactory::Finish(forms::Form&) {
     std::vector<Created> order = created_;
     std::stable_sort(order.begin(), order.end(), [](const Created& a, const Created& b) {
-        const int rankA = StackingRank(*a.spec);
-        const int rankB = StackingRank(*b.spec);
+        const int rankA = StackingRank(*a.entry);
+        const int rankB = StackingRank(*b.entry);
         if (rankA != rankB) return rankA < rankB;
-        return a.spec->tabIndex < b.spec->tabIndex;
+        return a.entry->tabIndex < b.entry->tabIndex;
     });
     for (const Created& created : order) {
         ::SetWindowPos(created.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

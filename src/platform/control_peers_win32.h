@@ -60,19 +60,19 @@ class ControlPeerFactory : public forms::PeerFactory {
 public:
     struct Created {
         HWND hwnd;
-        const forms::ControlSpec* spec;
+        const forms::ControlSpec* entry;
         forms::TwipsRect absolute;  // relative to the client area
     };
 
     ControlPeerFactory(MainWindow& window, int firstControlId) : window_(window), firstId_(firstControlId) {}
-    std::unique_ptr<forms::ControlPeer> CreatePeer(const forms::ControlSpec& spec, int row) override;
+    std::unique_ptr<forms::ControlPeer> CreatePeer(const forms::ControlSpec& entry, int row) override;
     // Stacking order: focusable controls in tab order on top, then the status
     // bar, labels, the image, and the frames at the bottom.
     void Finish(forms::Form& form) override;
     const std::vector<Created>& created() const { return created_; }
 
 private:
-    forms::TwipsRect Absolute(const forms::ControlSpec& spec) const;
+    forms::TwipsRect Absolute(const forms::ControlSpec& entry) const;
 
     MainWindow& window_;
     int firstId_;

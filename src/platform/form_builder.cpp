@@ -4,14 +4,14 @@ namespace scrimble::forms {
 
 void BuildControls(Form& form, const std::vector<ControlSpec>& layout, PeerFactory& factory) {
     int row = 0;
-    for (const ControlSpec& spec : layout) {
-        auto control = std::make_unique<Control>(spec.name, spec.kind, factory.CreatePeer(spec, row++));
-        for (const wchar_t* item : spec.items) control->AddItem(item);
-        if (spec.maxLength > 0) control->SetMaxLength(spec.maxLength);
-        if (spec.caption != nullptr && spec.kind != ControlKind::ComboList) control->SetText(spec.caption);
-        if (spec.toolTip != nullptr) control->SetToolTipText(spec.toolTip);
-        if (spec.kind == ControlKind::CheckBox) control->SetValue(spec.value);
-        control->SetEnabled(spec.enabled);
+    for (const ControlSpec& entry : layout) {
+        auto control = std::make_unique<Control>(entry.name, entry.kind, factory.CreatePeer(entry, row++));
+        for (const wchar_t* item : entry.items) control->AddItem(item);
+        if (entry.maxLength > 0) control->SetMaxLength(entry.maxLength);
+        if (entry.caption != nullptr && entry.kind != ControlKind::ComboList) control->SetText(entry.caption);
+        if (entry.toolTip != nullptr) control->SetToolTipText(entry.toolTip);
+        if (entry.kind == ControlKind::CheckBox) control->SetValue(entry.value);
+        control->SetEnabled(entry.enabled);
         form.Add(std::move(control));
     }
     factory.Finish(form);

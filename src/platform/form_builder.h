@@ -14,8 +14,8 @@ namespace scrimble::forms {
 class PeerFactory {
 public:
     virtual ~PeerFactory() = default;
-    // row is the spec's position in the table.
-    virtual std::unique_ptr<ControlPeer> CreatePeer(const ControlSpec& spec, int row) = 0;
+    // row is the entry's position in the table.
+    virtual std::unique_ptr<ControlPeer> CreatePeer(const ControlSpec& entry, int row) = 0;
     // Called once every control exists, e.g. to set the stacking order.
     virtual void Finish(Form&) {}
 };

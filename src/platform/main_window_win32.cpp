@@ -106,7 +106,7 @@ void MainWindow::CreateControls(forms::Form& form) {
     ControlPeerFactory factory(*this, definition_.firstControlId);
     forms::BuildControls(form, *definition_.layout, factory);
     for (const ControlPeerFactory::Created& created : factory.created()) {
-        placed_.push_back({created.hwnd, created.spec, created.absolute});
+        placed_.push_back({created.hwnd, created.entry, created.absolute});
     }
     LayoutControls();
 }
@@ -130,7 +130,7 @@ void MainWindow::LayoutControls() {
         const int y = Px(placed.absolute.top);
         const int width = Px(placed.absolute.width);
         const int height = Px(placed.absolute.height);
-        if (placed.spec->kind == forms::ControlKind::ComboList) {
+        if (placed.entry->kind == forms::ControlKind::ComboList) {
             PlaceComboBox(placed.hwnd, x, y, width, height);
         } else {
             ::SetWindowPos(placed.hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -79,7 +79,7 @@ public:
 private:
     struct Placed {
         HWND hwnd;
-        const forms::ControlSpec* spec;
+        const forms::ControlSpec* entry;
         forms::TwipsRect absolute;  // relative to the client area
     };
 

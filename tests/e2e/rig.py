@@ -45,6 +45,13 @@ PROBE32_EXE = os.environ.get("SCRIMBLE_PROBE32", os.path.join(BUILD, "probe32", 
 TEMPLATE = os.environ.get("SCRIMBLE_WINE_TEMPLATE", os.path.join(BUILD, "wine-template"))
 TITLE = "Scrimble \u03b2"
 
+# Control IDs: 1000 + the control's row in the window definition.
+CONTROL_IDS = {name: 1000 + row for row, name in enumerate([
+    "cmdHome", "cmdPrint", "chkAutoSave", "cmdExplorer", "chkClip", "fraAutoSave", "txtFile",
+    "txtNumber", "txtUp", "cmdPath", "lblPath", "lblSvPath", "lblFile", "lblNumber", "lblUp",
+    "fraTimer", "cboTime", "cboTimer", "Label1", "StatusBar1", "cmdSave", "cmdActiveWindow",
+    "cmdFullScreen", "imgPicArea"])}
+
 WINE = "/usr/lib/wine/wine"        # 32-bit loader (through qemu here)
 WINE64 = "/usr/lib/wine/wine64"    # native loader for 64-bit helpers
 WINESERVER = "wineserver"

@@ -22,16 +22,7 @@ START_TIMEOUT = max(rig.START_TIMEOUT, 480)
 LAUNCH_TIMEOUT = 480
 EXIT_TIMEOUT = 120
 
-ID = {
-    "txtFile": 1006,
-    "txtNumber": 1007,
-    "txtUp": 1008,
-    "cmdPath": 1009,
-    "lblPath": 1010,
-    "cboTime": 1016,
-    "cboTimer": 1017,
-    "StatusBar1": 1019,
-}
+ID = rig.CONTROL_IDS
 
 TIMER_ENTRIES = ["使用しない", "アクティブのみ", "常時使用"]
 SHOTS = "shots"

@@ -18,17 +18,7 @@ EXIT_TIMEOUT = 120
 
 TWIPS_PER_PIXEL = 15
 
-ID = {
-    "chkAutoSave": 1002,
-    "chkClip": 1004,
-    "txtFile": 1006,
-    "txtNumber": 1007,
-    "txtUp": 1008,
-    "cmdPath": 1009,
-    "lblPath": 1010,
-    "cboTime": 1016,
-    "cboTimer": 1017,
-}
+ID = rig.CONTROL_IDS
 
 # The auto-save fields follow the AutoSave check box.
 AUTO_SAVE_FIELDS = ("txtFile", "txtNumber", "txtUp", "cmdPath", "lblPath")

@@ -19,15 +19,8 @@ constexpr UINT kFocusRequest = WM_APP + 1;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 
-// Functions of newer Windows versions, looked up so that the program still
-// starts where they are missing.
-template <typename Fn>
-Fn User32Function(const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), name)));
-}
-
 UINT WindowDpi(HWND hwnd) {
-    static const auto getDpiForWindow = User32Function<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    static const auto getDpiForWindow = SystemFunction<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
     if (getDpiForWindow != nullptr) {
         const UINT dpi = getDpiForWindow(hwnd);
         if (dpi != 0) return dpi;
@@ -38,14 +31,14 @@ UINT WindowDpi(HWND hwnd) {
 
 void AdjustForDpi(RECT& rect, UINT dpi) {
     static const auto adjust =
-        User32Function<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
+        SystemFunction<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>(L"user32.dll", "AdjustWindowRectExForDpi");
     if (adjust != nullptr && adjust(&rect, kWindowStyle, FALSE, kWindowExStyle, dpi)) return;
     ::AdjustWindowRectEx(&rect, kWindowStyle, FALSE, kWindowExStyle);
 }
 
 NONCLIENTMETRICSW NonClientMetrics(UINT dpi) {
     static const auto forDpi =
-        User32Function<BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT)>("SystemParametersInfoForDpi");
+        SystemFunction<BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT)>(L"user32.dll", "SystemParametersInfoForDpi");
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     if (forDpi != nullptr && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) return metrics;

@@ -55,14 +55,6 @@ HPALETTE CopyPalette(HPALETTE palette) {
     return ::CreatePalette(logical);
 }
 
-template <typename Fn>
-Fn ModuleFunction(const wchar_t* module, const char* name) {
-    HMODULE handle = ::GetModuleHandleW(module);
-    if (handle == nullptr) handle = ::LoadLibraryW(module);
-    if (handle == nullptr) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(handle, name)));
-}
-
 }  // namespace
 
 void WindowsServices::DoEvents() { window_.DoEvents(); }
@@ -84,8 +76,8 @@ void WindowsServices::WaitForScreenUpdate() {
     ::GdiFlush();
     using IsCompositionEnabled = HRESULT(WINAPI*)(BOOL*);
     using Flush = HRESULT(WINAPI*)();
-    static const auto isEnabled = ModuleFunction<IsCompositionEnabled>(L"dwmapi.dll", "DwmIsCompositionEnabled");
-    static const auto flush = ModuleFunction<Flush>(L"dwmapi.dll", "DwmFlush");
+    static const auto isEnabled = SystemFunction<IsCompositionEnabled>(L"dwmapi.dll", "DwmIsCompositionEnabled");
+    static const auto flush = SystemFunction<Flush>(L"dwmapi.dll", "DwmFlush");
     BOOL composited = FALSE;
     if (isEnabled != nullptr && flush != nullptr && SUCCEEDED(isEnabled(&composited)) && composited) {
         // Two frames: the one that was being built when we hid, and the next.

@@ -108,4 +108,14 @@ private:
     HPALETTE previous_;
 };
 
+// A function of a system DLL that older Windows versions may lack: looked up at
+// run time so that the program still starts there. Null when it is missing.
+template <typename Fn>
+Fn SystemFunction(const wchar_t* module, const char* name) {
+    HMODULE handle = ::GetModuleHandleW(module);
+    if (handle == nullptr) handle = ::LoadLibraryW(module);
+    if (handle == nullptr) return nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(handle, name)));
+}
+
 }  // namespace scrimble::win32

@@ -106,6 +106,13 @@ def check_window_at(checks, app, left_twips, top_twips, step):
     checks.near(rect["y"], round(top_twips / TWIPS_PER_PIXEL), 1, f"{step}: window top in pixels")
 
 
+def check_defaults(checks, app, step):
+    """The default file on disk, its values in the controls, the window at its default place."""
+    checks.equal(app.read_file("Scrimble.ini", encoding=None), DEFAULT_FILE, f"{step}: settings file")
+    check_view(checks, app, DEFAULT_VIEW, step)
+    check_window_at(checks, app, 10, 10, step)
+
+
 def end_with_escape(app, checks, step):
     app.key("Escape")
     code = app.wait_exit(EXIT_TIMEOUT)
@@ -116,10 +123,7 @@ def test_first_start_writes_the_default_file_and_shows_its_values():
     app = start(ini=None)
     try:
         checks = rig.Checks()
-        checks.equal(app.read_file("Scrimble.ini", encoding=None), DEFAULT_FILE,
-                     "file written at the first start")
-        check_view(checks, app, DEFAULT_VIEW, "first start")
-        check_window_at(checks, app, 10, 10, "first start")
+        check_defaults(checks, app, "first start")
         end_with_escape(app, checks, "first start")
         checks.equal(app.read_file("Scrimble.ini", encoding=None), DEFAULT_FILE,
                      "file written back after Esc")
@@ -185,10 +189,7 @@ def test_file_with_an_unusable_value_is_replaced_by_the_defaults():
     ]))
     try:
         checks = rig.Checks()
-        checks.equal(app.read_file("Scrimble.ini", encoding=None), DEFAULT_FILE,
-                     "file after start")
-        check_view(checks, app, DEFAULT_VIEW, "after start")
-        check_window_at(checks, app, 10, 10, "after start")
+        check_defaults(checks, app, "after start")
         checks.true(not app.msgboxes(), "a recovery that succeeds shows no message")
         checks.done()
     finally:

@@ -9,6 +9,17 @@ set(SCRIMBLE_ART_OUT ${CMAKE_BINARY_DIR}/art)
 set(SCRIMBLE_ART_SCRIPT ${CMAKE_SOURCE_DIR}/scripts/gen_art.py)
 set(SCRIMBLE_RC ${CMAKE_SOURCE_DIR}/src/ui/resources/scrimble.rc)
 
+# The manifest names the architecture of the exe it is linked into: the loader
+# refuses a 64-bit program that asks for the x86 common controls.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "64")
+  set(SCRIMBLE_MANIFEST_ARCH amd64)
+else()
+  set(SCRIMBLE_MANIFEST_ARCH x86)
+endif()
+set(SCRIMBLE_GENERATED_RES ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_SOURCE_DIR}/src/ui/resources/scrimble.manifest.in
+               ${SCRIMBLE_GENERATED_RES}/scrimble.manifest @ONLY)
+
 # Named explicitly: the .rc refers to each output by name, and whether an art
 # file yields a .bmp or an .ico is written inside it.
 set(SCRIMBLE_ART_BITMAPS full_screen active_window save explorer print home path)
@@ -33,12 +44,12 @@ add_custom_command(
   VERBATIM)
 add_custom_target(scrimble_art DEPENDS ${art_outputs})
 
-# windres finds "ui/resource_ids.h" under src/, the manifest beside the .rc and
+# windres finds "ui/resource_ids.h" under src/, the generated manifest and
 # the generated pictures in the build tree. It reports no header dependencies,
 # so everything the .rc pulls in is listed by hand.
 set_source_files_properties(${SCRIMBLE_RC} PROPERTIES
-  INCLUDE_DIRECTORIES "${CMAKE_SOURCE_DIR}/src;${CMAKE_SOURCE_DIR}/src/ui/resources;${SCRIMBLE_ART_OUT}"
-  OBJECT_DEPENDS "${art_outputs};${CMAKE_SOURCE_DIR}/src/ui/resource_ids.h;${CMAKE_SOURCE_DIR}/src/ui/resources/scrimble.manifest")
+  INCLUDE_DIRECTORIES "${CMAKE_SOURCE_DIR}/src;${SCRIMBLE_GENERATED_RES};${SCRIMBLE_ART_OUT}"
+  OBJECT_DEPENDS "${art_outputs};${CMAKE_SOURCE_DIR}/src/ui/resource_ids.h;${SCRIMBLE_GENERATED_RES}/scrimble.manifest")
 
 # The generated pictures ride along as sources so that their custom command
 # belongs to whichever target compiles the .rc.

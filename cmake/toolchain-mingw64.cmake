@@ -1,6 +1,6 @@
-# Cross build for 64-bit Windows. Used only for the end-to-end test probe: a
-# 64-bit helper runs natively under wine64, where a 32-bit one would start
-# through an emulated loader and take about a minute.
+# Cross build for 64-bit Windows with the POSIX-threads flavour of MinGW-w64:
+# the x86-64 Scrimble.exe, which runs natively under wine64, and the 64-bit
+# end-to-end test probe.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)

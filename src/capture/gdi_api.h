@@ -26,10 +26,13 @@ struct LogPalette256 {
     PaletteEntry entries[256] = {};
 };
 
-// PICTDESC for a bitmap picture.
+// PICTDESC for a bitmap picture. Its size field is the size of the whole
+// record: the two 32-bit fields, then the largest member of its union (a
+// metafile handle and two extents), so 20 bytes on 32-bit Windows, 24 on 64-bit.
 struct PictDesc {
     static constexpr std::uint32_t kPicTypeBitmap = 1;
-    std::uint32_t size = 20;
+    static constexpr std::uint32_t kRecordSize = 2 * sizeof(std::uint32_t) + sizeof(void*) + 2 * sizeof(std::int32_t);
+    std::uint32_t size = kRecordSize;
     std::uint32_t type = kPicTypeBitmap;
     NativeHandle bitmap = 0;
     NativeHandle palette = 0;  // 0 = none

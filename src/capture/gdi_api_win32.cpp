@@ -18,9 +18,10 @@ static_assert(offsetof(LogPalette256, version) == offsetof(LOGPALETTE, palVersio
 static_assert(offsetof(LogPalette256, count) == offsetof(LOGPALETTE, palNumEntries));
 static_assert(offsetof(LogPalette256, entries) == offsetof(LOGPALETTE, palPalEntry));
 static_assert(sizeof(LogPalette256) == offsetof(LOGPALETTE, palPalEntry) + 256 * sizeof(PALETTEENTRY));
+// The picture description the engine fills names the record's real size.
+static_assert(sizeof(PICTDESC) == PictDesc::kRecordSize);
 #ifndef _WIN64
-// The picture description the engine fills names the 32-bit record's size.
-static_assert(sizeof(PICTDESC) == 20);
+static_assert(PictDesc::kRecordSize == 20);
 #endif
 
 template <typename Handle>

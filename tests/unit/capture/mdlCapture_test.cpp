@@ -46,6 +46,9 @@ Lines WhatWasCopied(const RecordingGdi& gdi) {
                          "CreateCompatibleBitmap", "BitBlt", "ReleaseDC"});
 }
 
+// PICTDESC is 20 bytes on 32-bit Windows and 24 on 64-bit (pointer-sized handles).
+const std::string kPictDescSize = sizeof(void*) == 4 ? "size 20" : "size 24";
+
 const Lines kTrueColourCapture = {
     "GetWindowDC(fg) -> dc1",
     "CreateCompatibleDC(dc1) -> mem1",
@@ -57,7 +60,7 @@ const Lines kTrueColourCapture = {
     "SelectObject(mem1, stockbmp) -> bmp1",
     "DeleteDC(mem1)",
     "ReleaseDC(fg, dc1)",
-    "OleCreatePictureIndirect(size 20, type 1, bmp1, 0, own) -> picture",
+    "OleCreatePictureIndirect(" + kPictDescSize + ", type 1, bmp1, 0, own) -> picture",
 };
 
 const Lines kPaletteCapture = {
@@ -76,7 +79,7 @@ const Lines kPaletteCapture = {
     "SelectPalette(mem1, stockpal, false) -> pal1",
     "DeleteDC(mem1)",
     "ReleaseDC(fg, dc1)",
-    "OleCreatePictureIndirect(size 20, type 1, bmp1, pal1, own) -> picture",
+    "OleCreatePictureIndirect(" + kPictDescSize + ", type 1, bmp1, pal1, own) -> picture",
 };
 
 TEST(CaptureArea, MakesTheCallsInOrderAndHandsOverBitmapAndPaletteToThePicture) {

@@ -1,8 +1,9 @@
 # Scrimble: build, run and test.
-#   make build       native tree (unit tests) + Windows tree (Scrimble.exe) + test probe
-#   make run         start Scrimble under Wine (private X server and screenshot without $DISPLAY)
-#   make test        unit tests, then the end-to-end tests under Wine
-#   make unit | e2e  one half of `make test`
+#   make build       native tree (unit tests), Scrimble.exe for i686 and x86-64, test probes
+#   make run         start Scrimble under Wine (ARCH=32|64; default: the build that runs natively)
+#   make test        unit tests, fuzzing, then the end-to-end tests under Wine, one summary
+#   make unit | e2e  parts of `make test` (e2e: ARCH=32|64 picks one architecture)
+#   make fuzz        the settings fuzz target (FUZZ_SECONDS=...)
 #   make screenshot  refresh docs/screenshot.png
 
 SHELL := /bin/bash
@@ -10,18 +11,19 @@ SHELL := /bin/bash
 
 NATIVE_DIR := build/native
 WIN32_DIR := build/win32
+WIN64_DIR := build/win64
 PROBE_DIR := build/probe
 PROBE32_DIR := build/probe32
-EXE := $(WIN32_DIR)/Scrimble.exe
 BUILD_TYPE ?= Release
+ARCH ?=
 E2E_ARGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build deps native win32 probe run test unit e2e fuzz screenshot clean
+.PHONY: all build deps native win32 win64 probe run test unit e2e fuzz screenshot clean
 
 all: build
 
-build: deps native win32 probe
+build: deps native win32 win64 probe
 
 # The dependency check is quick; the install script runs only when it fails.
 deps:
@@ -31,44 +33,47 @@ native: deps
 	@[ -f $(NATIVE_DIR)/build.ninja ] || cmake -S . -B $(NATIVE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 	cmake --build $(NATIVE_DIR)
 
-win32: deps
-	@[ -f $(WIN32_DIR)/build.ninja ] || cmake -S . -B $(WIN32_DIR) -G Ninja \
-	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
-	cmake --build $(WIN32_DIR)
+# $(call cross,build dir,toolchain file,source dir)
+define cross
+	@[ -f $(1)/build.ninja ] || cmake -S $(3) -B $(1) -G Ninja \
+	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/$(2) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	cmake --build $(1)
+endef
 
-# The probe is 64-bit on purpose: it starts in a second under wine64, where a
-# 32-bit helper needs a minute through the emulated loader. The 32-bit build
-# is only for reading a 32-bit program's bitmaps on palette displays, which
-# Wine does not hand across to 64-bit processes.
+win32: deps
+	$(call cross,$(WIN32_DIR),toolchain-mingw32.cmake,.)
+
+win64: deps
+	$(call cross,$(WIN64_DIR),toolchain-mingw64.cmake,.)
+
+# The probe inspects Scrimble from outside. The 64-bit one starts in a second
+# under wine64; the 32-bit one reads a 32-bit program's clipboard bitmaps,
+# which Wine does not hand across to 64-bit processes.
 probe: deps
-	@[ -f $(PROBE_DIR)/build.ninja ] || cmake -S tests/e2e/probe -B $(PROBE_DIR) -G Ninja \
-	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-mingw64.cmake -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
-	cmake --build $(PROBE_DIR)
-	@[ -f $(PROBE32_DIR)/build.ninja ] || cmake -S tests/e2e/probe -B $(PROBE32_DIR) -G Ninja \
-	  -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchain-mingw32.cmake -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
-	cmake --build $(PROBE32_DIR)
+	$(call cross,$(PROBE_DIR),toolchain-mingw64.cmake,tests/e2e/probe)
+	$(call cross,$(PROBE32_DIR),toolchain-mingw32.cmake,tests/e2e/probe)
 
 run: build
-	python3 scripts/run.py
+	python3 scripts/run.py $(if $(ARCH),--arch $(ARCH))
 
 test: build
-	ctest --test-dir $(NATIVE_DIR) --output-on-failure
-	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-settings.sh
-	python3 tests/e2e/run.py $(E2E_ARGS)
-
-# The settings reader under libFuzzer for a bounded time.
-fuzz: deps
-	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-settings.sh
+	scripts/test-all.sh
 
 unit: native
 	ctest --test-dir $(NATIVE_DIR) --output-on-failure
 
-e2e: win32 probe
-	python3 tests/e2e/run.py $(E2E_ARGS)
+# One architecture with ARCH=32|64; without it the whole suite on x86-64, then
+# on i686 where the kernel runs 32-bit code itself, else only its smoke test.
+e2e: win32 win64 probe
+	scripts/e2e.sh $(ARCH) $(E2E_ARGS)
 
-screenshot: win32 probe
-	python3 scripts/run.py --headless --screenshot docs/screenshot.png
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-settings.sh
 
-# Keeps build/wine-template: making it again takes minutes.
+screenshot: win64 probe
+	python3 scripts/run.py --arch 64 --headless --screenshot docs/screenshot.png
+
+# Keeps build/wine-template: making it again takes a while.
 clean:
-	rm -rf $(NATIVE_DIR) $(WIN32_DIR) $(PROBE_DIR) $(PROBE32_DIR) build/wine-run build/run build/e2e-artifacts
+	rm -rf $(NATIVE_DIR) $(WIN32_DIR) $(WIN64_DIR) $(PROBE_DIR) $(PROBE32_DIR) build/wine-run build/run \
+	  build/e2e-artifacts build/test-logs

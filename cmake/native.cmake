@@ -30,3 +30,6 @@ if(FUZZ_TARGETS AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   endforeach()
 endif()
+
+# The set-up script's package detection, against names no machine has.
+add_test(NAME InstallDepsDetection COMMAND ${CMAKE_SOURCE_DIR}/tests/scripts/install_deps_test.sh)

@@ -34,7 +34,12 @@ def main():
                         help="use a private X server even when $DISPLAY is set")
     parser.add_argument("--screenshot", metavar="PNG",
                         help="save a picture of the window here (implies --headless)")
+    parser.add_argument("--arch", choices=("32", "64"),
+                        help="which build to start; default: the 32-bit one where this kernel "
+                             "runs 32-bit code itself, else the 64-bit one")
     options = parser.parse_args()
+    arch = options.arch or ("32" if rig.i386_native() else "64")
+    rig.SCRIMBLE_EXE = os.path.join(rig.BUILD, f"win{arch}", "Scrimble.exe")
 
     display = os.environ.get("DISPLAY")
     if not options.headless and not options.screenshot and display_usable(display):

@@ -328,7 +328,10 @@ class Driver:
 
     def clipboard(self):
         """(summary, Image or None): the clipboard's formats and its bitmap."""
-        result = subprocess.run([rig.WINE64, fixture_exe(), "clipboard", windows_path(self._clip_file)],
+        args = [rig.WINE64, fixture_exe(), "clipboard", windows_path(self._clip_file)]
+        if rig.loader_for(self.app.exe) == rig.WINE:
+            args.append("--from32")
+        result = subprocess.run(args,
                                 env=self.app.env, capture_output=True, text=True, timeout=120)
         try:
             summary = json.loads(result.stdout.strip().splitlines()[-1])

@@ -5,6 +5,7 @@
 #   make unit | e2e  parts of `make test` (e2e: ARCH=32|64 picks one architecture)
 #   make fuzz        the settings fuzz target (FUZZ_SECONDS=...)
 #   make screenshot  refresh docs/screenshot.png
+#   make dist        release zips for x86 and x64 in dist/, with SHA256SUMS
 
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
@@ -19,7 +20,7 @@ ARCH ?=
 E2E_ARGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build deps native win32 win64 probe run test unit e2e fuzz screenshot clean
+.PHONY: all build deps native win32 win64 probe run test unit e2e fuzz screenshot dist clean
 
 all: build
 
@@ -73,7 +74,10 @@ fuzz: deps
 screenshot: win64 probe
 	python3 scripts/run.py --arch 64 --headless --screenshot docs/screenshot.png
 
+dist: deps
+	python3 scripts/dist.py
+
 # Keeps build/wine-template: making it again takes a while.
 clean:
 	rm -rf $(NATIVE_DIR) $(WIN32_DIR) $(WIN64_DIR) $(PROBE_DIR) $(PROBE32_DIR) build/wine-run build/run \
-	  build/e2e-artifacts build/test-logs
+	  build/e2e-artifacts build/test-logs build/dist dist

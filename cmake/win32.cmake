@@ -12,6 +12,13 @@ list(REMOVE_ITEM WIN32_SOURCES ${ENTRY_SOURCE})
 target_sources(scrimble_core PRIVATE ${WIN32_SOURCES})
 add_library(scrimble_win32 ALIAS scrimble_core)
 
+# Reproducible: the same commit gives the same exe on any machine and in any
+# folder. No build paths in the code (assertions, debug info), no link time
+# stamp in the PE header.
+target_compile_options(scrimble_core PUBLIC -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.
+                                            -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+add_link_options(-Wl,--no-insert-timestamp)
+
 set(SCRIMBLE_WIN32_LIBS user32 gdi32 comctl32 ole32 oleaut32 uuid shell32 imm32 msimg32)
 
 include(${CMAKE_SOURCE_DIR}/cmake/resources.cmake OPTIONAL)

@@ -5,7 +5,7 @@
     dist/Scrimble-<version>-x64.zip   the same for x86-64
     dist/SHA256SUMS
 
-Each exe is built afresh in build/dist/<arch> and stripped. The zips are
+Each exe is built afresh in build/dist/<arch>, with no symbols. The zips are
 reproducible: the same commit gives the same bytes on any machine and in any
 folder (fixed order, the commit's time on every entry, fixed attributes).
 The readme is UTF-8 with a byte-order mark and CR LF line ends, so that
@@ -24,11 +24,8 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 DIST = os.path.join(ROOT, "dist")
 README = "はじめにお読みください.txt"
 
-# (name in the zip file name, toolchain file, binutils prefix)
-ARCHES = [
-    ("x86", "toolchain-mingw32.cmake", "i686-w64-mingw32"),
-    ("x64", "toolchain-mingw64.cmake", "x86_64-w64-mingw32"),
-]
+# (name in the zip file name, toolchain file)
+ARCHES = [("x86", "toolchain-mingw32.cmake"), ("x64", "toolchain-mingw64.cmake")]
 
 
 def run(*args, **kwargs):
@@ -50,16 +47,16 @@ def source_epoch():
     return int(os.path.getmtime(os.path.join(ROOT, "VERSION")))
 
 
-def build_exe(arch, toolchain, prefix):
+def build_exe(arch, toolchain):
     build = os.path.join(ROOT, "build", "dist", arch)
     shutil.rmtree(build, ignore_errors=True)
+    # Stripped by the linker: strip and objcopy would stamp the time of day
+    # into the PE header that the link left at zero.
     run("cmake", "-S", ".", "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
-        f"-DCMAKE_TOOLCHAIN_FILE={os.path.join(ROOT, 'cmake', toolchain)}", stdout=subprocess.DEVNULL)
+        f"-DCMAKE_TOOLCHAIN_FILE={os.path.join(ROOT, 'cmake', toolchain)}", "-DCMAKE_EXE_LINKER_FLAGS=-s",
+        stdout=subprocess.DEVNULL)
     run("cmake", "--build", build, "--target", "Scrimble")
-    stripped = os.path.join(build, "release", "Scrimble.exe")
-    os.makedirs(os.path.dirname(stripped))
-    run(f"{prefix}-strip", "--strip-all", "-o", stripped, os.path.join(build, "Scrimble.exe"))
-    return stripped
+    return os.path.join(build, "Scrimble.exe")
 
 
 def text_for_windows(path, replacements=()):
@@ -95,8 +92,8 @@ def main():
     with open(os.path.join(ROOT, "LICENSE"), "rb") as f:
         licence = f.read().replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
     sums = []
-    for arch, toolchain, prefix in ARCHES:
-        exe = build_exe(arch, toolchain, prefix)
+    for arch, toolchain in ARCHES:
+        exe = build_exe(arch, toolchain)
         with open(exe, "rb") as f:
             program = f.read()
         readme = text_for_windows(os.path.join(ROOT, "docs", README),

@@ -22,7 +22,7 @@ void ReplaceFileContents(const std::wstring& path, const std::string& contents);
 long long FileLength(const std::wstring& path);
 
 // Throws unless Windows can give a file this name (the name alone, without
-// its folder): none of < > : " / \\ | ? * or control characters
+// its folder): none of < > : " / \ | ? * or control characters
 // (FileNameCharacterError), no device name such as NUL or COM1 before its
 // first dot, no dot or blank at its end (ReservedFileNameError). Names that
 // break these rules open a device, or write nothing, or fail.

@@ -56,7 +56,7 @@ HPALETTE CopyPalette(HPALETTE palette) {
 }
 
 // The absolute form of a path, empty when it has none. "C:" alone stands for
-// drive C's current folder, which an appended "\\" would turn into its root.
+// drive C's current folder, which an appended "\" would turn into its root.
 std::wstring FullPath(const std::wstring& path) {
     const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return std::wstring();
@@ -172,7 +172,7 @@ bool WindowsServices::IsExistingFolder(const std::wstring& path) {
 }
 
 void WindowsServices::OpenFolder(const std::wstring& folder) {
-    // Named with a closing "\\", only a folder can be opened: a file put in its
+    // Named with a closing "\", only a folder can be opened: a file put in its
     // place after the check is not found, where the bare name would run it.
     std::wstring target = FullPath(folder);
     if (target.empty()) return;

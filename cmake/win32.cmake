@@ -19,7 +19,7 @@ target_compile_options(scrimble_core PUBLIC -ffile-prefix-map=${CMAKE_SOURCE_DIR
                                             -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
 add_link_options(-Wl,--no-insert-timestamp)
 
-set(SCRIMBLE_WIN32_LIBS user32 gdi32 comctl32 ole32 oleaut32 uuid shell32 imm32 msimg32)
+set(SCRIMBLE_WIN32_LIBS user32 gdi32 comctl32 ole32 oleaut32 uuid shell32 imm32)
 
 include(${CMAKE_SOURCE_DIR}/cmake/resources.cmake OPTIONAL)
 
@@ -28,6 +28,12 @@ target_link_libraries(Scrimble PRIVATE scrimble_win32 ${SCRIMBLE_WIN32_LIBS})
 target_compile_options(Scrimble PRIVATE -Wall -Wextra)
 target_link_options(Scrimble PRIVATE -static -municode -mwindows)
 set_target_properties(Scrimble PROPERTIES OUTPUT_NAME Scrimble RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+# Every link checks that the exe imports only DLLs that Windows takes from its
+# own folder (see the script); a failed check fails the build.
+add_custom_command(TARGET Scrimble POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E env OBJDUMP=${CMAKE_OBJDUMP}
+          ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh $<TARGET_FILE:Scrimble>
+  VERBATIM)
 
 
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_win32.cpp)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/button_picture_win32.h"
 #include "platform/main_window_win32.h"
 
 namespace scrimble::win32 {
@@ -316,34 +317,7 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item) {
     if (bitmap != nullptr && ::GetObjectW(bitmap, sizeof(info), &info) != 0) {
         const int x = rect.left + (rect.right - rect.left - info.bmWidth) / 2 + (pushed ? 1 : 0);
         const int y = rect.top + (rect.bottom - rect.top - info.bmHeight) / 2 + (pushed ? 1 : 0);
-        UniqueMemoryDc source(::CreateCompatibleDC(dc));
-        Selection selectedPicture(source.get(), bitmap);
-        constexpr COLORREF kBackground = RGB(192, 192, 192);
-        if (!disabled) {
-            ::TransparentBlt(dc, x, y, info.bmWidth, info.bmHeight, source.get(), 0, 0, info.bmWidth,
-                             info.bmHeight, kBackground);
-        } else {
-            // Greyed: the picture's shape embossed in the system's highlight
-            // and shadow colours, as disabled toolbar buttons look.
-            UniqueBitmap maskBitmap(::CreateBitmap(info.bmWidth, info.bmHeight, 1, 1, nullptr));
-            UniqueMemoryDc mask(::CreateCompatibleDC(dc));
-            Selection selectedMask(mask.get(), maskBitmap.get());
-            ::SetBkColor(source.get(), kBackground);
-            ::BitBlt(mask.get(), 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
-            const COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
-            const COLORREF oldBack = ::SetBkColor(dc, RGB(255, 255, 255));
-            constexpr DWORD kPaintWhereMaskIsBlack = 0x00B8074A;
-            {
-                Selection brush(dc, ::GetSysColorBrush(COLOR_3DHILIGHT));
-                ::BitBlt(dc, x + 1, y + 1, info.bmWidth, info.bmHeight, mask.get(), 0, 0, kPaintWhereMaskIsBlack);
-            }
-            {
-                Selection brush(dc, ::GetSysColorBrush(COLOR_3DSHADOW));
-                ::BitBlt(dc, x, y, info.bmWidth, info.bmHeight, mask.get(), 0, 0, kPaintWhereMaskIsBlack);
-            }
-            ::SetTextColor(dc, oldText);
-            ::SetBkColor(dc, oldBack);
-        }
+        DrawButtonPicture(dc, x, y, info.bmWidth, info.bmHeight, bitmap, info.bmWidth, info.bmHeight, disabled);
     }
     if ((item.itemState & ODS_FOCUS) != 0) {
         RECT focus = rect;

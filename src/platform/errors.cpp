@@ -35,6 +35,18 @@ RuntimeError FileNotFoundError(const std::wstring& path) {
     return {ErrorCode::FileNotFound, L"ファイルが見つかりません: " + path};
 }
 
+RuntimeError FolderNotFoundError(const std::wstring& path) {
+    return {ErrorCode::FolderNotFound, L"フォルダが見つかりません: " + path};
+}
+
+RuntimeError ReservedFileNameError(const std::wstring& name) {
+    return {ErrorCode::BadFileName, L"ファイル名に使えない名前です: " + name};
+}
+
+RuntimeError FileNameCharacterError(const std::wstring& name) {
+    return {ErrorCode::BadFileName, L"ファイル名に使えない文字が含まれています: " + name};
+}
+
 RuntimeError ClipboardBusyError() {
     return {ErrorCode::ClipboardBusy, L"クリップボードを開けません。他のプログラムが使用中です。"};
 }

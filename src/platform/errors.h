@@ -10,9 +10,11 @@ namespace scrimble {
 enum class ErrorCode : int {
     Overflow = 6,              // a number outside the range of its type
     TypeMismatch = 13,         // a text that is no number
+    BadFileName = 52,          // a name that Windows cannot give a file
     FileNotFound = 53,
     FileWriteFailed = 75,      // a file that cannot be created or written
     FileReadFailed = 76,       // a file that cannot be read
+    FolderNotFound = 77,       // a path that names no existing folder
     InvalidPropertyValue = 380,
     ClipboardBusy = 521,       // another program holds the clipboard open
     CaptureFailed = 480,       // the screen could not be copied
@@ -39,6 +41,9 @@ RuntimeError InvalidPropertyValueError();
 RuntimeError FileWriteError(const std::wstring& path);
 RuntimeError FileReadError(const std::wstring& path);
 RuntimeError FileNotFoundError(const std::wstring& path);
+RuntimeError FolderNotFoundError(const std::wstring& path);
+RuntimeError ReservedFileNameError(const std::wstring& name);
+RuntimeError FileNameCharacterError(const std::wstring& name);
 RuntimeError ClipboardBusyError();
 
 }  // namespace scrimble

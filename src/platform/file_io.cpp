@@ -1,6 +1,38 @@
 #include "platform/file_io.h"
 
+#include <algorithm>
+#include <string_view>
+
+#include "platform/errors.h"
+
 namespace scrimble {
+
+namespace {
+
+// Windows reads the part before the first dot, blanks at its end dropped, as
+// the device name: "nul.bmp" and "NUL .txt.bmp" both stand for NUL.
+bool NamesADevice(const std::wstring& name) {
+    std::wstring stem = name.substr(0, name.find(L'.'));
+    while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+    std::transform(stem.begin(), stem.end(), stem.begin(),
+                   [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; });
+    if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL") return true;
+    if (stem.size() != 4 || (stem.compare(0, 3, L"COM") != 0 && stem.compare(0, 3, L"LPT") != 0)) return false;
+    const wchar_t digit = stem[3];
+    return (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';
+}
+
+}  // namespace
+
+void RequireUsableFileName(const std::wstring& name) {
+    const bool badCharacter = std::any_of(name.begin(), name.end(), [](wchar_t c) {
+        return c < 0x20 || std::wstring_view(L"<>:\"/\\|?*").find(c) != std::wstring_view::npos;
+    });
+    if (badCharacter) throw FileNameCharacterError(name);
+    if (name.empty() || name.back() == L'.' || name.back() == L' ' || NamesADevice(name)) {
+        throw ReservedFileNameError(name);
+    }
+}
 
 void ReplaceFileContents(const std::wstring& path, const std::string& contents) {
     ReplaceFileContents(path, contents.data(), contents.size());

@@ -21,6 +21,13 @@ void ReplaceFileContents(const std::wstring& path, const std::string& contents);
 // Length in bytes; throws FileNotFoundError(path) when there is no such file.
 long long FileLength(const std::wstring& path);
 
+// Throws unless Windows can give a file this name (the name alone, without
+// its folder): none of < > : " / \ | ? * or control characters
+// (FileNameCharacterError), no device name such as NUL or COM1 before its
+// first dot, no dot or blank at its end (ReservedFileNameError). Names that
+// break these rules open a device, or write nothing, or fail.
+void RequireUsableFileName(const std::wstring& name);
+
 // The scratch file name used while replacing `path`: the same directory, the
 // name "~" + file name + "." + uniqueSuffix + ".tmp".
 std::wstring TemporarySiblingPath(const std::wstring& path, const std::wstring& uniqueSuffix);

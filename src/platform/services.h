@@ -62,7 +62,12 @@ public:
     // The shell's folder browser; nullopt when cancelled or when the choice has
     // no file-system path.
     virtual std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) = 0;
-    // Opens a folder or an address with the shell's "open" verb.
+    // Whether the path names a folder that exists (not a file, not an address).
+    virtual bool IsExistingFolder(const std::wstring& path) = 0;
+    // Opens a folder in the file manager, in a way that runs no file should
+    // one have taken the folder's place since it was checked.
+    virtual void OpenFolder(const std::wstring& folder) = 0;
+    // Opens an address with the shell's "open" verb.
     virtual void ShellOpen(const std::wstring& target) = 0;
 
     // Whether another copy of the program is running.

@@ -55,6 +55,17 @@ HPALETTE CopyPalette(HPALETTE palette) {
     return ::CreatePalette(logical);
 }
 
+// The absolute form of a path, empty when it has none. "C:" alone stands for
+// drive C's current folder, which an appended "\" would turn into its root.
+std::wstring FullPath(const std::wstring& path) {
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return std::wstring();
+    std::wstring full(needed, L'\0');
+    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    full.resize(length < needed ? length : 0);
+    return full;
+}
+
 }  // namespace
 
 void WindowsServices::DoEvents() { window_.DoEvents(); }
@@ -152,6 +163,21 @@ std::optional<std::wstring> WindowsServices::BrowseForFolder(NativeHandle owner,
     ::CoTaskMemFree(chosen);
     if (!hasPath || path[0] == L'\0') return std::nullopt;
     return std::wstring(path);
+}
+
+bool WindowsServices::IsExistingFolder(const std::wstring& path) {
+    if (path.empty()) return false;
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+void WindowsServices::OpenFolder(const std::wstring& folder) {
+    // Named with a closing "\", only a folder can be opened: a file put in its
+    // place after the check is not found, where the bare name would run it.
+    std::wstring target = FullPath(folder);
+    if (target.empty()) return;
+    if (target.back() != L'\\') target += L'\\';
+    ::ShellExecuteW(::GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
 }
 
 void WindowsServices::ShellOpen(const std::wstring& target) {

@@ -26,6 +26,8 @@ public:
     long long FileLength(const std::wstring& path) override;
     int KeyboardSubtype() override;
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
+    bool IsExistingFolder(const std::wstring& path) override;
+    void OpenFolder(const std::wstring& folder) override;
     void ShellOpen(const std::wstring& target) override;
     bool AnotherInstanceRunning() override;
     void EndProgram() override;

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 namespace scrimble::win32 {
@@ -108,12 +109,26 @@ private:
     HPALETTE previous_;
 };
 
+// A DLL of the system, taken from the system folder only: a file of the same
+// name beside the program or in the current folder is never loaded instead.
+inline HMODULE LoadSystemLibrary(const wchar_t* name) {
+    HMODULE module = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module != nullptr || ::GetLastError() != ERROR_INVALID_PARAMETER) return module;
+    // Vista and 7 without their loader update refuse the flag: name the file
+    // in the system folder, whose dependencies are then looked for there too.
+    wchar_t folder[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+    return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 // A function of a system DLL that older Windows versions may lack: looked up at
 // run time so that the program still starts there. Null when it is missing.
 template <typename Fn>
 Fn SystemFunction(const wchar_t* module, const char* name) {
     HMODULE handle = ::GetModuleHandleW(module);
-    if (handle == nullptr) handle = ::LoadLibraryW(module);
+    if (handle == nullptr) handle = LoadSystemLibrary(module);
     if (handle == nullptr) return nullptr;
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(handle, name)));
 }

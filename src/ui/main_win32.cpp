@@ -9,11 +9,23 @@
 #include "capture/mdlCapture.h"
 #include "platform/main_window_win32.h"
 #include "platform/services_win32.h"
+#include "platform/win32_handles.h"
 #include "ui/frmMain.h"
 #include "ui/frmMain_layout.h"
 #include "ui/resource_ids.h"
 
 namespace {
+
+// DLLs loaded from here on, by the program or by the system on its behalf,
+// come from the system folder only, never from the program's folder (often
+// a downloads folder) or the current one. Windows 7 and Vista without their
+// loader update lack the call; there at least the current folder drops out.
+void RestrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = scrimble::win32::SystemFunction<SetDefaultDllDirectoriesFn>(
+        L"kernel32.dll", "SetDefaultDllDirectories");
+    if (setDefault == nullptr || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) ::SetDllDirectoryW(L"");
+}
 
 // OLE stays initialised for the life of the program: pictures, the clipboard
 // and the shell's folder browser need it.
@@ -33,6 +45,7 @@ private:
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    RestrictDllSearch();
     using namespace scrimble;
     OleSession ole;
 

@@ -1,5 +1,6 @@
 // The buttons that hand work to the shell: choose the save folder, open it,
 // open the home page.
+#include "platform/errors.h"
 #include "ui/frmMain.h"
 
 namespace scrimble {
@@ -12,7 +13,16 @@ void frmMain::cmdPath_Click() {
     if (chosen && !chosen->empty()) lblPath.SetCaption(*chosen);
 }
 
-void frmMain::cmdExplorer_Click() { services.ShellOpen(lblPath.Caption()); }
+void frmMain::cmdExplorer_Click() {
+    // Only an existing folder: the settings file may name a program, a script
+    // or an address here, and the shell would run or open it.
+    const std::wstring folder = lblPath.Caption();
+    if (!services.IsExistingFolder(folder)) {
+        services.MessageBox(FolderNotFoundError(folder).MessageText());
+        return;
+    }
+    services.OpenFolder(folder);
+}
 
 void frmMain::cmdHome_Click() { services.ShellOpen(kHomePageAddress); }
 

@@ -5,6 +5,7 @@
 
 #include "platform/conversions.h"
 #include "platform/errors.h"
+#include "platform/file_io.h"
 #include "ui/frmMain.h"
 
 namespace scrimble {
@@ -33,6 +34,7 @@ int16_t frmMain::CaptureSave() {
         std::wstring folder = lblPath.Caption();
         if (folder.empty() || folder.back() != L'\\') folder += L'\\';
         const std::wstring fileName = txtFile.Text() + FormatZeroPadded(number, zeroMask, locale) + L".bmp";
+        RequireUsableFileName(fileName);  // else Windows may write nothing and report no error
         const std::wstring fullPath = folder + fileName;
 
         services.SavePictureAsBmp(imgPicArea.Picture(), fullPath);

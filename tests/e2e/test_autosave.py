@@ -131,3 +131,26 @@ def test_status_reads_not_saved_when_auto_save_is_off(app):
     checks.equal(os.listdir(folder_of(app)), [], "no file written")
     checks.equal(app.controls()[TXT_NUMBER]["text"], number_before, "txtNumber unchanged")
     checks.done()
+
+
+def test_a_device_name_as_base_name_is_a_save_error_and_writes_nothing():
+    # Base "NUL" and no number make "NUL.bmp", which Windows opens as the
+    # NUL device: a save there would write nothing and report no error.
+    app = rig.Session(start=False, ini=settings(timer_kind=1, auto_save=1, path="C:\\" + FOLDER,
+                                                file="NUL", number=""))
+    try:
+        os.makedirs(folder_of(app))
+        app.launch()
+        d = Driver(app)
+        d.run_command(lambda: app.key("F1"))
+        dialogs = app.wait_until(app.msgboxes, 60, "the failure message box")
+        checks = rig.Checks()
+        checks.equal([box["texts"][-1:] for box in dialogs], [["52 : ファイル名に使えない名前です: NUL.bmp"]],
+                     "message box text")
+        app.press_msgbox("OK")
+        app.wait_until(lambda: d.status_text() == SAVE_FAILED, 30, "the failure status")
+        checks.equal(os.listdir(folder_of(app)), [], "nothing written in the folder")
+        checks.equal(app.controls()[LBL_NUMBER]["text"], "開始No", "lblNumber unchanged")
+        checks.done()
+    finally:
+        app.stop()

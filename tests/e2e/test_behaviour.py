@@ -164,6 +164,12 @@ def new_windows(app, before_handles):
     return [w for w in app.windows() if w["hwnd"] not in before_handles]
 
 
+def dialogs_up(app):
+    """The program's own dialogs and message boxes."""
+    pid = app.tree()["pid"]
+    return [d for d in app.msgboxes() if d["pid"] == pid]
+
+
 # ------------------------------------------------------------------ tests
 
 def test_delay_length_follows_the_delay_mode(app):
@@ -374,6 +380,37 @@ def test_closing_the_window_writes_the_settings():
         close_by_title_bar(app, app.title)
         checks.equal(app.wait_exit(EXIT_TIMEOUT), 0, "exit code after closing")
         checks.equal(app.read_file("Scrimble.ini", encoding=None), expected, "settings file after closing")
+        checks.done()
+    finally:
+        app.stop()
+
+
+def test_f4_and_the_folder_button_run_no_script_named_as_the_folder():
+    # A settings file can put anything in Path; the shell would run a script.
+    app = start(lambda folder: settings_lines(folder.rsplit("\\", 1)[0] + "\\mark.bat"))
+    try:
+        marker = os.path.join(app.workdir, "marked.txt")
+        with open(os.path.join(app.workdir, "mark.bat"), "w") as f:
+            f.write(f"echo ran > {windows_path(marker)}\r\n")
+        script = windows_path(os.path.join(app.workdir, "mark.bat"))
+        checks = rig.Checks()
+        checks.equal(app.controls()[ID["lblPath"]]["text"], script, "folder loaded from the settings")
+        make_foreground(app)
+        for what, press in [("F4", lambda: app.key("F4")),
+                            ("cmdExplorer", lambda: app.click_control(ID["cmdExplorer"]))]:
+            press()
+            try:
+                boxes = app.wait_until(lambda: dialogs_up(app), 60, f"the message after {what}")
+            except AssertionError as error:
+                checks.true(False, str(error))
+                continue
+            checks.equal([(box["title"], box["texts"][-1:]) for box in boxes],
+                         [("Scrimble", [f"77 : フォルダが見つかりません: {script}"])], f"message after {what}")
+            app.press_msgbox("OK")
+            app.wait_until(lambda: not dialogs_up(app), 30, "the message box to close")
+        time.sleep(3)  # a script started by the shell would have written by now
+        checks.equal(os.path.exists(marker), False, "script ran (marker file written)")
+        checks.equal(app.opened_urls(), [], "addresses handed to the browser")
         checks.done()
     finally:
         app.stop()

@@ -48,4 +48,9 @@ std::optional<std::wstring> FakeServices::BrowseForFolder(NativeHandle owner, co
     return folderChoice;
 }
 
+bool FakeServices::IsExistingFolder(const std::wstring& path) {
+    return Note("IsExistingFolder", std::find(existingFolders.begin(), existingFolders.end(), path) !=
+                                        existingFolders.end());
+}
+
 }  // namespace scrimble::test

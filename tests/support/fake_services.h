@@ -23,6 +23,7 @@ public:
     NumberLocale locale{};
     int keyboardSubtype = 0;
     std::optional<std::wstring> folderChoice;  // what BrowseForFolder() returns
+    std::vector<std::wstring> existingFolders; // what IsExistingFolder() accepts
     bool anotherInstanceRunning = false;
     bool clipboardBusy = false;                // both clipboard calls throw ClipboardBusy
     std::optional<RuntimeError> saveError;     // SavePictureAsBmp() throws it, saving nothing
@@ -39,6 +40,7 @@ public:
     std::vector<std::pair<std::wstring, PicturePtr>> savedPictures;  // path, picture
     std::vector<std::wstring> fileLengthPaths;
     std::vector<std::pair<NativeHandle, std::wstring>> folderBrowsers;  // owner, title
+    std::vector<std::wstring> foldersOpened;
     std::vector<std::wstring> shellOpened;
 
     int CallCount(const std::string& name) const;
@@ -56,6 +58,8 @@ public:
     long long FileLength(const std::wstring& path) override;
     int KeyboardSubtype() override { return Note("KeyboardSubtype", keyboardSubtype); }
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
+    bool IsExistingFolder(const std::wstring& path) override;
+    void OpenFolder(const std::wstring& folder) override { foldersOpened.push_back(Note("OpenFolder", folder)); }
     void ShellOpen(const std::wstring& target) override { shellOpened.push_back(Note("ShellOpen", target)); }
     bool AnotherInstanceRunning() override { return Note("AnotherInstanceRunning", anotherInstanceRunning); }
     void EndProgram() override { Note("EndProgram", 0); }  // recorded only: the test goes on

@@ -84,6 +84,7 @@ Texts PressKey(int keyCode, int shift) {
     w.window.settingsPath = dir.File("Scrimble.ini");
     w.window.chkAutoSave.SetValue(0);
     w.window.lblPath.SetCaption(L"D:\\Shots");
+    w.services.existingFolders = {L"D:\\Shots"};
     int key = keyCode;
     w.window.Form_KeyDown(key, shift);
     EXPECT_EQ(keyCode, key) << "the key goes on to the focused control";
@@ -93,6 +94,7 @@ Texts PressKey(int keyCode, int shift) {
             effects.emplace_back(call.begin(), call.end());
         }
     }
+    for (const std::wstring& folder : w.services.foldersOpened) effects.push_back(L"folder " + folder);
     for (const std::wstring& target : w.services.shellOpened) effects.push_back(L"open " + target);
     if (!dir.Listing().empty()) effects.push_back(L"settings written");
     return effects;
@@ -101,7 +103,7 @@ Texts PressKey(int keyCode, int shift) {
 TEST(FrmMainShortcuts, KeysWithoutModifiersRunTheirCommands) {
     const std::pair<int, Texts> table[] = {
         {112, {L"CaptureFullScreen"}},       {113, {L"CaptureForegroundWindow"}},
-        {115, {L"open D:\\Shots"}},          {123, {L"open " + std::wstring(kHomePageAddress)}},
+        {115, {L"folder D:\\Shots"}},        {123, {L"open " + std::wstring(kHomePageAddress)}},
         {27, {L"EndProgram", L"settings written"}},
     };
     for (const auto& [key, effects] : table) {
@@ -214,13 +216,33 @@ TEST_F(FrmMainTest, ExplorerOpensTheFolderShownHomeTheHomePageAndGreyedButtonsNo
     w.window.cmdSave.OnUserClick();
     w.window.cmdPrint.OnUserClick();
     w.window.lblPath.SetCaption(L"D:\\Shots");
+    w.services.existingFolders = {L"D:\\Shots"};
     w.window.cmdExplorer.OnUserClick();
     w.window.chkAutoSave.SetValue(0);  // the folder still opens with auto-save off
     w.window.cmdExplorer.OnUserClick();
     w.window.cmdHome.OnUserClick();
-    EXPECT_EQ((Texts{L"D:\\Shots", L"D:\\Shots", kHomePageAddress}), w.services.shellOpened);
-    EXPECT_EQ((Log{"ShellOpen", "ShellOpen", "ShellOpen"}), w.services.calls);
+    EXPECT_EQ((Texts{L"D:\\Shots", L"D:\\Shots"}), w.services.foldersOpened);
+    EXPECT_EQ((Texts{kHomePageAddress}), w.services.shellOpened);
+    EXPECT_EQ((Log{"IsExistingFolder", "OpenFolder", "IsExistingFolder", "OpenFolder", "ShellOpen"}),
+              w.services.calls);
     EXPECT_EQ(L"https://", std::wstring(kHomePageAddress).substr(0, 8));
+}
+
+TEST_F(FrmMainTest, ExplorerOpensNothingButAnExistingFolder) {
+    w.services.existingFolders = {L"D:\\Shots"};
+    for (const std::wstring caption : {L"https://example.org/", L"D:\\Shots\\run.bat", L"C:\\tools\\setup.exe",
+                                       L"D:\\Missing", L""}) {
+        SCOPED_TRACE(::testing::PrintToString(caption));
+        w.services.messageBoxes.clear();
+        w.window.lblPath.SetCaption(caption);
+        int key = 115;
+        w.window.Form_KeyDown(key, 0);
+        w.window.cmdExplorer.OnUserClick();
+        EXPECT_EQ(Texts(2, L"77 : フォルダが見つかりません: " + caption), w.services.messageBoxes);
+        EXPECT_EQ(caption, w.window.lblPath.Caption());
+    }
+    EXPECT_EQ(Texts{}, w.services.foldersOpened);
+    EXPECT_EQ(Texts{}, w.services.shellOpened);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/file_io.h"
 #include "support/main_window_harness.h"
 
 namespace scrimble {
@@ -149,6 +150,38 @@ TEST_F(CaptureSaveTest, FailureShowsTheErrorAndKeepsTheNumber) {
         EXPECT_EQ(L"開始No", w.window.lblNumber.Caption());
         EXPECT_EQ(0, w.services.CallCount("FileLength"));
     }
+}
+
+TEST_F(CaptureSaveTest, NameWindowsCannotUseIsASaveErrorBeforeAnythingIsWritten) {
+    const wchar_t* const device = L"52 : ファイル名に使えない名前です: ";
+    const wchar_t* const character = L"52 : ファイル名に使えない文字が含まれています: ";
+    // The name is base + number + ".bmp"; what stands before its first dot,
+    // blanks dropped, may name a device. Near misses are ordinary names.
+    const struct { std::wstring file, number; const wchar_t* message; } cases[] = {
+        {L"NUL", L"", device},      {L"con", L"", device},     {L"Aux", L"", device},
+        {L"PRN", L"", device},      {L"COM", L"1", device},    {L"lpt9", L"", device},
+        {L"COM\u00B2", L"", device}, {L"nul.txt", L"01", device}, {L"NUL  .x", L"", device},
+        {L"a<b", L"", character},   {L"a>b", L"", character},  {L"C:x", L"", character},
+        {L"say\"hi", L"", character}, {L"..\\up", L"", character}, {L"a/b", L"", character},
+        {L"a|b", L"", character},   {L"what?", L"", character}, {L"*", L"", character},
+        {L"tab\t", L"", character}, {L"x", L"0\x1f", character},
+        {L"NULL", L"", nullptr},    {L"CONSOLE", L"", nullptr}, {L"COM", L"10", nullptr},
+        {L"xnul", L"", nullptr},    {L"con_", L"", nullptr},   {L"Screen.", L"01", nullptr},
+    };
+    for (const auto& c : cases) {
+        const std::wstring name = c.file + c.number + L".bmp";
+        SCOPED_TRACE(::testing::PrintToString(name));
+        test::MainWindowHarness w;
+        Arrange(w);
+        w.window.lblPath.SetCaption(L"\\\\?\\C:\\pics");  // only the name is checked, not the folder
+        w.window.txtFile.SetText(c.file);
+        w.memory.peer("txtNumber").SetText(c.number);
+        w.window.CaptureSave();
+        EXPECT_EQ(c.message ? Texts{} : Texts{L"\\\\?\\C:\\pics\\" + name}, SavedPaths(w));
+        EXPECT_EQ(c.message ? Texts{c.message + name} : Texts{}, w.services.messageBoxes);
+        EXPECT_EQ(c.message ? kSaveFailed : L" " + name + L" ： 2,000,000 bytes", w.window.StatusBar1.Text());
+    }
+    for (const wchar_t* name : {L"name.", L"name ", L""}) EXPECT_THROW(RequireUsableFileName(name), RuntimeError);
 }
 
 TEST_F(CaptureSaveTest, CheckBoxEnablesTheNineFieldsOnlyWhenChecked) {

@@ -23,6 +23,19 @@ if ! cmp -s "$work/first/dist/SHA256SUMS" "$work/second-clone/dist/SHA256SUMS"; 
 fi
 echo "check-dist: both clones built byte-identical zips"
 
+# One version everywhere: the zip names, the exe's version resource, the README.
+version=$(sh "$work/first/scripts/version.sh")
+number=$(tr -d ' \r\n' <"$root/VERSION")
+for arch in x86 x64; do
+  zip="$work/first/dist/Scrimble-$version-$arch.zip"
+  [ -f "$zip" ] || { echo "check-dist: FAIL: no $(basename "$zip")"; exit 1; }
+  unzip -p "$zip" Scrimble.exe | strings -el | grep -qxF "$version" \
+    || { echo "check-dist: FAIL: the $arch exe's version resource does not say $version"; exit 1; }
+  grep -qF "Scrimble-$number-$arch.zip" "$root/README.md" \
+    || { echo "check-dist: FAIL: README.md does not name Scrimble-$number-$arch.zip"; exit 1; }
+done
+echo "check-dist: version $version in the zip names, the version resources and the README"
+
 status=0
 for zip in "$work"/first/dist/Scrimble-*.zip; do
   name=$(basename "$zip" .zip)

@@ -5,9 +5,13 @@
 # replaced by any file of that name lying there, and it runs with the user's
 # rights before the program's first line.
 #   scripts/check-imports.sh build/win32/Scrimble.exe build/win64/Scrimble.exe
+# Each imported function must also be one that Windows Vista has
+# (scripts/imports-vista.txt), so that the oldest system the README names
+# still starts the program.
 # Reads the imports with $OBJDUMP, or the first MinGW objdump found (either
 # reads 32-bit and 64-bit programs). Exits 1 when a program imports a DLL off
-# the list or delay-loads any, 2 when a program cannot be read.
+# the list, a function Vista lacks, or delay-loads any; 2 when a program cannot
+# be read.
 set -euo pipefail
 
 # Safe because the loader never searches the program's folder for them:
@@ -45,6 +49,9 @@ if [ -z "$objdump" ]; then
   exit 2
 fi
 
+vista_list="$(dirname "$0")/imports-vista.txt"
+vista=$(grep -v '^#' "$vista_list")
+
 status=0
 for exe in "$@"; do
   if ! headers=$("$objdump" -p "$exe" 2>&1); then
@@ -69,6 +76,15 @@ for exe in "$@"; do
       status=1
     fi
   done
+  newer=$(awk '/DLL Name:/ {dll = tolower($3); next}
+              /^\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_]/ {print dll, $3}' <<<"$headers" \
+           | sort -u | grep -vxF -f <(echo "$vista") || true)
+  if [ -n "$newer" ]; then
+    echo "$exe: imports functions not known to be in Windows Vista (look them up at run time, or add" \
+         "them to $vista_list once checked):" >&2
+    sed 's/^/  /' <<<"$newer" >&2
+    status=1
+  fi
   # Delay-loaded DLLs, as lld and MSVC link them, are not in the listing
   # above; none are expected. (MinGW's dlltool delay libraries leave this
   # directory empty: adding one means adding that step to the build.)

@@ -39,4 +39,8 @@ RuntimeError ClipboardBusyError() {
     return {ErrorCode::ClipboardBusy, L"クリップボードを開けません。他のプログラムが使用中です。"};
 }
 
+RuntimeError PictureEncodeError() {
+    return {ErrorCode::PictureEncodeFailed, L"画像を BMP 形式に変換できません。"};
+}
+
 }  // namespace scrimble

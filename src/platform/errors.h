@@ -16,6 +16,7 @@ enum class ErrorCode : int {
     InvalidPropertyValue = 380,
     ClipboardBusy = 521,       // another program holds the clipboard open
     CaptureFailed = 480,       // the screen could not be copied
+    PictureEncodeFailed = 481, // a picture that cannot be turned into a BMP file
 };
 
 class RuntimeError : public std::exception {
@@ -40,5 +41,6 @@ RuntimeError FileWriteError(const std::wstring& path);
 RuntimeError FileReadError(const std::wstring& path);
 RuntimeError FileNotFoundError(const std::wstring& path);
 RuntimeError ClipboardBusyError();
+RuntimeError PictureEncodeError();
 
 }  // namespace scrimble

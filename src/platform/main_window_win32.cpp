@@ -65,12 +65,15 @@ MainWindow::MainWindow(HINSTANCE instance, const WindowDefinition& definition)
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &MainWindow::Proc;
     windowClass.hInstance = instance;
+    // Shared icons belong to the system, which frees them with the module:
+    // the class keeps using them to the end, so nobody else could.
     windowClass.hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(definition.iconId), IMAGE_ICON,
                                                         ::GetSystemMetrics(SM_CXICON),
-                                                        ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+                                                        ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR | LR_SHARED));
     windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(definition.iconId), IMAGE_ICON,
                                                           ::GetSystemMetrics(SM_CXSMICON),
-                                                          ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+                                                          ::GetSystemMetrics(SM_CYSMICON),
+                                                          LR_DEFAULTCOLOR | LR_SHARED));
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kWindowClass;

@@ -132,7 +132,7 @@ void WindowsServices::MessageBox(const std::wstring& text) {
 }
 
 void WindowsServices::SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) {
-    if (!picture) throw RuntimeError(ErrorCode::FileWriteFailed, L"保存する画像がありません。");
+    if (!picture) throw RuntimeError(ErrorCode::PictureEncodeFailed, L"保存する画像がありません。");
     scrimble::SavePictureAsBmp(*picture, path);
 }
 

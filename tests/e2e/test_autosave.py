@@ -11,8 +11,8 @@ import os
 import shutil
 
 import rig
-from capture_tools import (CHK_AUTO_SAVE, LBL_NUMBER, NOT_SAVED, SAVE_FAILED, STATUS_BAR,
-                           TXT_NUMBER, Driver, read_bmp, settings)
+from capture_tools import (CHK_AUTO_SAVE, CMD_ACTIVE_WINDOW, LBL_NUMBER, NOT_SAVED, SAVE_FAILED,
+                           STATUS_BAR, TXT_NUMBER, Driver, OtherWindow, read_bmp, read_ppm, settings)
 
 SCREEN = (1024, 768)
 BMP_SIZE = 14 + 40 + SCREEN[0] * SCREEN[1] * 3  # 24 bits, rows of 3072 bytes need no padding
@@ -85,6 +85,39 @@ def test_captures_write_the_numbered_series_replacing_an_existing_file(app):
         checks.true(bmp.is_uniform_24(colour),
                     f"{name}: every pixel must be the desktop colour of its capture {colour} "
                     f"(top left {bmp.at(0, 0)}, centre {bmp.at(512, 384)})")
+    checks.done()
+
+
+def test_a_window_of_odd_width_is_saved_with_padded_rows_pixel_for_pixel(app):
+    d = Driver(app)
+    checks = rig.Checks()
+    # Rows of 1203 bytes, padded to 1204; clear of Scrimble's own window.
+    left, top, width, height, fill = 600, 300, 401, 301, (0x20, 0x90, 0x40)
+    name = f"Screen{app.controls()[TXT_NUMBER]['text']}.bmp"
+    with OtherWindow(app, "Odd window", left, top, width, height, fill) as other:
+        info = app.tree(other.title)
+        d.run_command(lambda: d.click(CMD_ACTIVE_WINDOW))
+        app.wait_until(lambda: name in d.status_text(), 60, f"{name} saved")
+        screen = read_ppm(app.screenshot(os.path.join(app.dir, "odd.ppm"), whole_screen=True))
+    bmp = read_bmp(os.path.join(folder_of(app), name))
+    checks.equal((bmp.width, bmp.height, bmp.bits, bmp.stride), (width, height, 24, 1204),
+                 "width, height, bits, row stride")
+    checks.equal(bmp.file_size, 54 + 1204 * height, "file size")
+    padding = {bmp.data[bmp.pixel_offset + row * bmp.stride + 1203] for row in range(height)}
+    checks.equal(padding, {0}, "the padding byte of every row")
+    image = bmp.to_image()
+    cx = info["client_origin"]["x"] - info["rect"]["x"]
+    cy = info["client_origin"]["y"] - info["rect"]["y"]
+    share = image.region_share(fill, cx, cy, info["client"]["w"], info["client"]["h"])
+    checks.true(share == 1.0, f"the window's client area must be its fill colour in the file "
+                              f"(it is in {share:.1%})")
+    # Below the title bar, which turns inactive once Scrimble is back in front,
+    # every pixel up to the last of each row is the one on the screen.
+    shown = b"".join(screen.data[((top + y) * screen.width + left) * 3:((top + y) * screen.width + left + width) * 3]
+                     for y in range(cy, height))
+    saved = image.data[cy * width * 3:]
+    differing = sum(1 for i in range(0, len(shown), 3) if shown[i:i + 3] != saved[i:i + 3])
+    checks.equal(differing, 0, "pixels of the file that differ from the window on the screen")
     checks.done()
 
 

@@ -153,6 +153,8 @@ TEST_F(CaptureSaveTest, FailureShowsTheErrorAndKeepsTheNumber) {
          L"Screenab.bmp", L"13 : 数値ではありません。", L"ab"},
         {"write fails", [](auto& w) { w.services.saveError = FileWriteError(L"C:\\pics\\Screen01.bmp"); },
          L"", L"75 : ファイルに書き込めません: C:\\pics\\Screen01.bmp", L"01"},
+        {"picture cannot be encoded", [](auto& w) { w.services.saveError = PictureEncodeError(); },
+         L"", L"481 : 画像を BMP 形式に変換できません。", L"01"},
         {"number too long to count", [](auto& w) { w.memory.peer("txtNumber").SetText(std::wstring(32767, L'0')); },
          L"", L"6 : オーバーフローしました。", std::wstring(32767, L'0')},
     };

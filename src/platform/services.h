@@ -69,6 +69,9 @@ public:
     virtual bool AnotherInstanceRunning() = 0;
     // Ends the program at once.
     virtual void EndProgram() = 0;
+    // Whether the program has been told to end (by EndProgram, also from a
+    // handler that ran during a message pass): a command under way stops.
+    virtual bool Ending() = 0;
 };
 
 }  // namespace scrimble

@@ -29,6 +29,7 @@ public:
     void ShellOpen(const std::wstring& target) override;
     bool AnotherInstanceRunning() override;
     void EndProgram() override;
+    bool Ending() override { return window_.Ending(); }
 
     // Whether a window whose top-left corner is at this position (twips)
     // would show on some monitor.

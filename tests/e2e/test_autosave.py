@@ -164,3 +164,26 @@ def test_status_reads_not_saved_when_auto_save_is_off(app):
     checks.equal(os.listdir(folder_of(app)), [], "no file written")
     checks.equal(app.controls()[TXT_NUMBER]["text"], number_before, "txtNumber unchanged")
     checks.done()
+
+
+def test_closing_during_the_delay_saves_nothing():
+    """A close that arrives while the delay runs writes the settings and ends
+    the program; the capture under way is dropped, so the next run does not
+    hand out the number of a file already written."""
+    session = rig.Session(start=False, ini=settings(timer_kind=3, timer_time=2, clip=0, auto_save=1,
+                                                    path="C:\\" + FOLDER, number="01", up="10"))
+    try:
+        os.makedirs(folder_of(session))
+        session.launch()
+        d = Driver(session)
+        session.key("F1")
+        session.wait_until(lambda: not d.mapped(), 30, "the window to hide", interval=0.05)
+        session.probe("close", session.title)
+        checks = rig.Checks()
+        checks.equal(session.wait_exit(60), 0, "exit code")
+        checks.equal(os.listdir(folder_of(session)), [], "files in the folder")
+        settings_file = session.read_file("Scrimble.ini")
+        checks.true("\r\nNo        :01\r\n" in settings_file, f"number in the settings: {settings_file!r}")
+        checks.done()
+    finally:
+        session.stop()

@@ -24,6 +24,7 @@ public:
     int keyboardSubtype = 0;
     std::optional<std::wstring> folderChoice;  // what BrowseForFolder() returns
     bool anotherInstanceRunning = false;
+    bool ending = false;                       // set by EndProgram()
     bool clipboardBusy = false;                // both clipboard calls throw ClipboardBusy
     std::optional<RuntimeError> saveError;     // SavePictureAsBmp() throws it, saving nothing
     long long fileLength = 0;                  // what FileLength() answers
@@ -58,7 +59,8 @@ public:
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
     void ShellOpen(const std::wstring& target) override { shellOpened.push_back(Note("ShellOpen", target)); }
     bool AnotherInstanceRunning() override { return Note("AnotherInstanceRunning", anotherInstanceRunning); }
-    void EndProgram() override { Note("EndProgram", 0); }  // recorded only: the test goes on
+    void EndProgram() override { ending = Note("EndProgram", true); }  // the test goes on
+    bool Ending() override { return ending; }
 
 private:
     template <typename T>

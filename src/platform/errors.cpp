@@ -39,6 +39,10 @@ RuntimeError ClipboardBusyError() {
     return {ErrorCode::ClipboardBusy, L"クリップボードを開けません。他のプログラムが使用中です。"};
 }
 
+RuntimeError UnstorableFolderError(const std::wstring& folder) {
+    return {ErrorCode::BadFileName, L"設定ファイルに保存できない文字がフォルダ名に含まれています: " + folder};
+}
+
 RuntimeError PictureEncodeError() {
     return {ErrorCode::PictureEncodeFailed, L"画像を BMP 形式に変換できません。"};
 }

@@ -10,6 +10,7 @@ namespace scrimble {
 enum class ErrorCode : int {
     Overflow = 6,              // a number outside the range of its type
     TypeMismatch = 13,         // a text that is no number
+    BadFileName = 52,          // a name that cannot be kept as it is
     FileNotFound = 53,
     FileWriteFailed = 75,      // a file that cannot be created or written
     FileReadFailed = 76,       // a file that cannot be read
@@ -42,5 +43,6 @@ RuntimeError FileReadError(const std::wstring& path);
 RuntimeError FileNotFoundError(const std::wstring& path);
 RuntimeError ClipboardBusyError();
 RuntimeError PictureEncodeError();
+RuntimeError UnstorableFolderError(const std::wstring& folder);
 
 }  // namespace scrimble

@@ -62,6 +62,9 @@ public:
     // The shell's folder browser; nullopt when cancelled or when the choice has
     // no file-system path.
     virtual std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) = 0;
+    // The system's short (8.3) form of an existing path; nullopt when it has
+    // none to give.
+    virtual std::optional<std::wstring> ShortPath(const std::wstring& path) = 0;
     // Opens a folder or an address with the shell's "open" verb.
     virtual void ShellOpen(const std::wstring& target) = 0;
 

@@ -154,6 +154,16 @@ std::optional<std::wstring> WindowsServices::BrowseForFolder(NativeHandle owner,
     return std::wstring(path);
 }
 
+std::optional<std::wstring> WindowsServices::ShortPath(const std::wstring& path) {
+    const DWORD needed = ::GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (needed == 0) return std::nullopt;
+    std::wstring shortPath(needed, L'\0');
+    const DWORD length = ::GetShortPathNameW(path.c_str(), shortPath.data(), needed);
+    if (length == 0 || length >= needed) return std::nullopt;
+    shortPath.resize(length);
+    return shortPath;
+}
+
 void WindowsServices::ShellOpen(const std::wstring& target) {
     ::ShellExecuteW(::GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
 }

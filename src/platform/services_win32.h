@@ -26,6 +26,7 @@ public:
     long long FileLength(const std::wstring& path) override;
     int KeyboardSubtype() override;
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
+    std::optional<std::wstring> ShortPath(const std::wstring& path) override;
     void ShellOpen(const std::wstring& target) override;
     bool AnotherInstanceRunning() override;
     void EndProgram() override;

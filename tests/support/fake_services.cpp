@@ -48,4 +48,11 @@ std::optional<std::wstring> FakeServices::BrowseForFolder(NativeHandle owner, co
     return folderChoice;
 }
 
+std::optional<std::wstring> FakeServices::ShortPath(const std::wstring& path) {
+    calls.push_back("ShortPath");
+    const auto found = shortPaths.find(path);
+    if (found == shortPaths.end()) return std::nullopt;
+    return found->second;
+}
+
 }  // namespace scrimble::test

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,7 @@ public:
     NumberLocale locale{};
     int keyboardSubtype = 0;
     std::optional<std::wstring> folderChoice;  // what BrowseForFolder() returns
+    std::map<std::wstring, std::wstring> shortPaths;  // what ShortPath() knows
     bool anotherInstanceRunning = false;
     bool ending = false;                       // set by EndProgram()
     bool clipboardBusy = false;                // both clipboard calls throw ClipboardBusy
@@ -57,6 +59,7 @@ public:
     long long FileLength(const std::wstring& path) override;
     int KeyboardSubtype() override { return Note("KeyboardSubtype", keyboardSubtype); }
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
+    std::optional<std::wstring> ShortPath(const std::wstring& path) override;
     void ShellOpen(const std::wstring& target) override { shellOpened.push_back(Note("ShellOpen", target)); }
     bool AnotherInstanceRunning() override { return Note("AnotherInstanceRunning", anotherInstanceRunning); }
     void EndProgram() override { ending = Note("EndProgram", true); }  // the test goes on

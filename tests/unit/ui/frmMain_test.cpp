@@ -210,6 +210,35 @@ TEST_F(FrmMainTest, OnlyAChosenFolderReplacesTheSaveFolder) {
     EXPECT_EQ(L"ﾌｫﾙﾀﾞを選択してください", w.services.folderBrowsers[0].second);
 }
 
+// The settings file is in code page 932: a folder name it cannot hold is kept
+// by its short form, or refused with a message, and what is kept survives
+// the next start unchanged.
+TEST_F(FrmMainTest, AChosenFolderIsKeptAsTheSettingsFileCanGiveItBack) {
+    w.services.shortPaths = {{L"D:\\café", L"D:\\CAF~1"}, {L"D:\\x\U0001F600", L"D:\\x\U0001F600"}};
+    const struct { std::wstring choice, folder; bool refused; } cases[] = {
+        {L"D:\\画像 ﾊﾟｽ", L"D:\\画像 ﾊﾟｽ", false},  {L"D:\\café", L"D:\\CAF~1", false},
+        {L"D:\\no\u00E9short", L"D:\\CAF~1", true},  // no short form: the previous folder stays
+        {L"D:\\x\U0001F600", L"D:\\CAF~1", true},    // short names switched off: the same long name
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.choice));
+        w.services.messageBoxes.clear();
+        w.services.folderChoice = c.choice;
+        w.window.cmdPath.OnUserClick();
+        EXPECT_EQ(c.folder, w.window.lblPath.Caption());
+        EXPECT_EQ(c.refused ? Texts{L"52 : 設定ファイルに保存できない文字がフォルダ名に含まれています: " + c.choice}
+                            : Texts{},
+                  w.services.messageBoxes);
+
+        int cancel = 0;
+        w.window.Form_Unload(cancel);
+        MainWindowHarness next;
+        next.window.settingsPath = w.window.settingsPath;
+        next.window.Form_Load();
+        EXPECT_EQ(c.folder, next.window.lblPath.Caption());
+    }
+}
+
 TEST_F(FrmMainTest, ExplorerOpensTheFolderShownHomeTheHomePageAndGreyedButtonsNothing) {
     w.window.cmdSave.OnUserClick();
     w.window.cmdPrint.OnUserClick();

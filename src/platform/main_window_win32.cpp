@@ -94,6 +94,10 @@ MainWindow::MainWindow(HINSTANCE instance, const WindowDefinition& definition)
 }
 
 MainWindow::~MainWindow() {
+    // The window's code is gone by now: what destroying the window sends
+    // (focus changes, button paints) must not reach its handlers.
+    ending_ = true;
+    form_ = nullptr;
     if (::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
 }
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -186,6 +188,33 @@ TEST_F(ControlsTest, FocusStillFollowsRequestsAfterAHandlerFailed) {
     EXPECT_EQ(&controls["txtNumber"], Focused());
     controls["txtFile"].SetFocus();
     EXPECT_EQ(&controls["txtFile"], Focused());
+}
+
+// Destroying a real window sends notifications that look its controls up, so
+// the window must go while they still exist.
+TEST(FormLifetime, TheWindowGoesBeforeItsControls) {
+    struct Window : MemoryWindowPeer {
+        using MemoryWindowPeer::MemoryWindowPeer;
+        ~Window() override { onDestroy(); }
+        std::function<void()> onDestroy;
+    };
+    struct Peer : MemoryPeer {
+        Peer(MemoryFocus& focus, std::shared_ptr<bool> alive) : MemoryPeer(focus, 0x10), alive(std::move(alive)) {}
+        ~Peer() override { *alive = false; }
+        std::shared_ptr<bool> alive;
+    };
+    auto controlAlive = std::make_shared<bool>(true);
+    std::optional<bool> controlAliveAtWindowEnd;
+    MemoryFocus focus;
+    {
+        auto window = std::make_unique<Window>(0x100);
+        window->onDestroy = [&] { controlAliveAtWindowEnd = *controlAlive; };
+        Form form(std::move(window));
+        form.Add(std::make_unique<Control>("txtNumber", ControlKind::TextBox,
+                                           std::make_unique<Peer>(focus, controlAlive)));
+    }
+    EXPECT_EQ(std::optional<bool>(true), controlAliveAtWindowEnd);
+    EXPECT_EQ(false, *controlAlive);
 }
 
 }  // namespace

@@ -39,6 +39,7 @@ private:
 
 MemoryForm::MemoryForm(const std::vector<ControlSpec>& layout)
     : form_(std::make_unique<MemoryWindowPeer>(0x100)) {
+    focus_.SetWindow(&form_.Peer());
     MemoryPeerFactory factory(focus_);
     BuildControls(form_, layout, factory);
 }

@@ -43,6 +43,8 @@ void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex) {
 }
 
 void frmMain::mainHide() {
+    // A hidden window drops focus requests: none is on its way back any more.
+    returningFocusTo_ = nullptr;
     Me.SetVisible(false);
     services.DoEvents();
     // A capture must not contain our own window.

@@ -25,6 +25,8 @@ using Log = std::vector<std::string>;
 // is the test's own.
 class ControlsTest : public ::testing::Test {
 protected:
+    ControlsTest() { controls.form().SetVisible(true); }  // a hidden window takes no focus requests
+
     // Notes each Click with the value the handler reads.
     void LogClicks(Control& control) {
         control.Click = [this, &control] {
@@ -180,6 +182,34 @@ TEST_F(ControlsTest, DisabledControlsDoNotTakeTheFocus) {
     controls.focus().MoveTo(&controls["txtNumber"]);
     EXPECT_EQ((Log{"txtFile-", "txtNumber+"}), log);
     EXPECT_EQ(&controls["txtNumber"], Focused());
+}
+
+// A request made while the user clicks is posted: the click acts first, and a
+// request whose control it disabled, or made while the window is hidden, is
+// dropped as Windows drops it.
+TEST_F(ControlsTest, APostedRequestWaitsForTheClickAndIsDroppedIfItCannotBeCarriedOut) {
+    Control& number = controls["txtNumber"];
+    Control& check = controls["chkClip"];
+    for (const auto& [disable, hide, settles] :
+         {std::tuple{false, false, &number}, {true, false, &check}, {false, true, &check}}) {
+        SCOPED_TRACE(::testing::Message() << "disable " << disable << ", hide " << hide);
+        number.SetEnabled(true);
+        controls.form().SetVisible(true);
+        controls.focus().MoveTo(&number);
+        log.clear();
+        number.LostFocus = [&] { number.SetFocus(); };
+        check.Click = [&, disable = disable, hide = hide] {
+            log.push_back(Focused() == &check ? "clicked" : "focus back too soon");
+            number.SetEnabled(!disable);
+            if (hide) controls.form().SetVisible(false);
+            controls.focus().DeliverPosted();  // a message pass within the click
+            controls.form().SetVisible(true);
+        };
+        controls.focus().Click(&check);
+        number.LostFocus = nullptr;
+        EXPECT_EQ(Log{"clicked"}, log);
+        EXPECT_EQ(settles, Focused());
+    }
 }
 
 TEST_F(ControlsTest, FocusStillFollowsRequestsAfterAHandlerFailed) {

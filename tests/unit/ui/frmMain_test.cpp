@@ -197,6 +197,25 @@ TEST_F(FrmMainTest, TwoBoxesWithoutNumbersSettleInTheBoxLeftFirst) {
     EXPECT_EQ(&w.window.txtNumber, Focused());
 }
 
+// Leaving a box without a number by a click that disables it or hides the
+// window drops the focus request; the rule of the other box holds all the same.
+TEST(FrmMainFocusGuard, ADroppedFocusRequestLeavesNoGuardBehind) {
+    for (const char* click : {"chkAutoSave", "cmdFullScreen"}) {
+        SCOPED_TRACE(click);
+        MainWindowHarness w;
+        forms::MemoryFocus& focus = w.memory.focus();
+        w.window.txtNumber.SetText(L"abc");
+        focus.MoveTo(&w.window.txtNumber);
+        focus.Click(&w.memory[click]);
+        EXPECT_EQ(&w.memory[click], focus.Focused());
+        w.window.chkAutoSave.SetValue(1);
+        w.window.txtUp.SetText(L"xyz");
+        focus.MoveTo(&w.window.txtUp);
+        focus.MoveTo(&w.window.txtFile);
+        EXPECT_EQ(&w.window.txtUp, focus.Focused());
+    }
+}
+
 TEST_F(FrmMainTest, OnlyAChosenFolderReplacesTheSaveFolder) {
     const std::pair<std::optional<std::wstring>, std::wstring> cases[] = {
         {L"D:\\pics", L"D:\\pics"}, {std::nullopt, L"D:\\pics"}, {L"", L"D:\\pics"}, {L"E:\\", L"E:\\"}};

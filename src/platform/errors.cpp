@@ -1,5 +1,6 @@
 #include "platform/errors.h"
 
+#include <new>
 #include <utility>
 
 namespace scrimble {
@@ -41,6 +42,23 @@ RuntimeError ClipboardBusyError() {
 
 RuntimeError UnstorableFolderError(const std::wstring& folder) {
     return {ErrorCode::BadFileName, L"設定ファイルに保存できない文字がフォルダ名に含まれています: " + folder};
+}
+
+RuntimeError WindowCreationError(const std::wstring& part) {
+    return {ErrorCode::WindowCreationFailed, L"ウィンドウを作成できません: " + part};
+}
+
+std::optional<std::wstring> FailureMessage(const std::function<void()>& fn) {
+    try {
+        fn();
+        return std::nullopt;
+    } catch (const RuntimeError& error) {
+        return error.MessageText();
+    } catch (const std::bad_alloc&) {
+        return RuntimeError(ErrorCode::OutOfMemory, L"メモリが不足しています。").MessageText();
+    } catch (...) {
+        return RuntimeError(ErrorCode::InternalError, L"予期しないエラーが発生しました。").MessageText();
+    }
 }
 
 RuntimeError PictureEncodeError() {

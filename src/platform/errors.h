@@ -3,21 +3,26 @@
 #pragma once
 
 #include <exception>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace scrimble {
 
 enum class ErrorCode : int {
     Overflow = 6,              // a number outside the range of its type
+    OutOfMemory = 7,
     TypeMismatch = 13,         // a text that is no number
     BadFileName = 52,          // a name that cannot be kept as it is
     FileNotFound = 53,
+    InternalError = 51,        // a failure that is no error of the program's own kinds
     FileWriteFailed = 75,      // a file that cannot be created or written
     FileReadFailed = 76,       // a file that cannot be read
     InvalidPropertyValue = 380,
     ClipboardBusy = 521,       // another program holds the clipboard open
     CaptureFailed = 480,       // the screen could not be copied
     PictureEncodeFailed = 481, // a picture that cannot be turned into a BMP file
+    WindowCreationFailed = 482,  // the window, a control or what they need
 };
 
 class RuntimeError : public std::exception {
@@ -44,5 +49,12 @@ RuntimeError FileNotFoundError(const std::wstring& path);
 RuntimeError ClipboardBusyError();
 RuntimeError PictureEncodeError();
 RuntimeError UnstorableFolderError(const std::wstring& folder);
+// `part` names what could not be made: a control's name, "フォント"...
+RuntimeError WindowCreationError(const std::wstring& part);
+
+// Runs fn and returns the message for what it threw ("number : description";
+// an exception of another kind as out of memory or an internal error), or
+// nullopt when it returned normally.
+std::optional<std::wstring> FailureMessage(const std::function<void()>& fn);
 
 }  // namespace scrimble

@@ -4,12 +4,14 @@
 
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/form_builder.h"
 #include "support/fake_services.h"
 #include "support/test_util.h"
@@ -218,6 +220,30 @@ TEST_F(ControlsTest, FocusStillFollowsRequestsAfterAHandlerFailed) {
     EXPECT_EQ(&controls["txtNumber"], Focused());
     controls["txtFile"].SetFocus();
     EXPECT_EQ(&controls["txtFile"], Focused());
+}
+
+// A control the system would not make stops the building with its name, and
+// every failure that ends the program reads "number : description".
+TEST(FormBuilding, AControlThatCannotBeMadeIsReportedByName) {
+    struct Factory : PeerFactory {
+        std::unique_ptr<ControlPeer> CreatePeer(const ControlSpec& entry, int row) override {
+            const bool refused = std::string(entry.name) == "txtNumber";
+            return std::make_unique<MemoryPeer>(focus, refused ? 0 : static_cast<NativeHandle>(0x1000 + row));
+        }
+        MemoryFocus focus;
+    } factory;
+    Form form(std::make_unique<MemoryWindowPeer>(0x100));
+    EXPECT_EQ(std::optional<std::wstring>(L"482 : ウィンドウを作成できません: txtNumber"),
+              FailureMessage([&] { BuildControls(form, ui::MainWindowLayout(), factory); }));
+
+    const std::pair<std::function<void()>, std::optional<std::wstring>> cases[] = {
+        {[] {}, std::nullopt},
+        {[] { throw OverflowError(); }, L"6 : オーバーフローしました。"},
+        {[] { throw std::bad_alloc(); }, L"7 : メモリが不足しています。"},
+        {[] { throw std::out_of_range("no control"); }, L"51 : 予期しないエラーが発生しました。"},
+        {[] { throw 42; }, L"51 : 予期しないエラーが発生しました。"},
+    };
+    for (const auto& [fn, message] : cases) EXPECT_EQ(message, FailureMessage(fn));
 }
 
 // Destroying a real window sends notifications that look its controls up, so

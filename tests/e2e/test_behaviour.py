@@ -314,11 +314,9 @@ def test_f4_opens_the_folder_and_f12_the_home_page(app):
 
 
 def test_folder_browser_opens_after_the_folder_window_has_closed(app):
-    """The explorer process that F4 started outlives its window; nothing of it
-    stands between a click on cmdPath and the folder browser, neither for the
-    first click nor for a second one with the pointer left on the button.
-    (Where nothing answers for this long, something hangs: the browser comes
-    within a second.)"""
+    """Nothing of the explorer process that F4 started stands between a click
+    on cmdPath and the folder browser, also for a second click with the
+    pointer left on the button."""
     checks = rig.Checks()
     pid = app.tree()["pid"]
     for click in (1, 2):

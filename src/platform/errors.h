@@ -13,16 +13,16 @@ enum class ErrorCode : int {
     Overflow = 6,              // a number outside the range of its type
     OutOfMemory = 7,
     TypeMismatch = 13,         // a text that is no number
+    InternalError = 51,        // a failure that is no error of the program's own kinds
     BadFileName = 52,          // a name that cannot be kept as it is
     FileNotFound = 53,
-    InternalError = 51,        // a failure that is no error of the program's own kinds
     FileWriteFailed = 75,      // a file that cannot be created or written
     FileReadFailed = 76,       // a file that cannot be read
     InvalidPropertyValue = 380,
     ClipboardBusy = 521,       // another program holds the clipboard open
     CaptureFailed = 480,       // the screen could not be copied
     PictureEncodeFailed = 481, // a picture that cannot be turned into a BMP file
-    WindowCreationFailed = 482,  // the window, a control or what they need
+    WindowCreationFailed = 482, // the window, a control or what they need
 };
 
 class RuntimeError : public std::exception {

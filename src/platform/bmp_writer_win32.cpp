@@ -1,5 +1,6 @@
 #include "platform/bmp_writer_win32.h"
 
+#include <cstring>
 #include <new>
 
 #include "platform/bmp_writer.h"
@@ -10,20 +11,21 @@
 namespace scrimble {
 namespace {
 
-RuntimeError EncodeError() {
-    return RuntimeError(ErrorCode::CaptureFailed, L"画像を BMP 形式に変換できません。");
-}
+// What GetDIBits describes the rows with, in memory of its own alignment: in
+// the file the info header starts at byte 14, where its 32-bit fields would
+// sit unaligned.
+struct DibDescription {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[kBmpPaletteColours];
+};
 
-// The palette's colours, all 256 places filled (unused ones black).
-void ReadPaletteColours(HPALETTE palette, PaletteEntry (&colours)[kBmpPaletteColours]) {
-    static_assert(sizeof(PaletteEntry) == sizeof(PALETTEENTRY));
+// The palette's colours in the file's order, all 256 places filled (unused
+// ones black): the table stays right should GetDIBits leave it alone.
+void ReadPaletteColours(HPALETTE palette, RGBQUAD (&colours)[kBmpPaletteColours]) {
     PALETTEENTRY entries[kBmpPaletteColours] = {};
     ::GetPaletteEntries(palette, 0, kBmpPaletteColours, entries);
     for (std::uint32_t i = 0; i < kBmpPaletteColours; ++i) {
-        colours[i].red = entries[i].peRed;
-        colours[i].green = entries[i].peGreen;
-        colours[i].blue = entries[i].peBlue;
-        colours[i].flags = 0;
+        colours[i] = RGBQUAD{entries[i].peBlue, entries[i].peGreen, entries[i].peRed, 0};
     }
 }
 
@@ -31,49 +33,49 @@ void ReadPaletteColours(HPALETTE palette, PaletteEntry (&colours)[kBmpPaletteCol
 
 BmpFileImage EncodePictureAsBmp(HBITMAP bitmap, HPALETTE palette) {
     BITMAP info{};
-    if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof info, &info) != sizeof info) throw EncodeError();
-    if (info.bmWidth < 1 || info.bmHeight < 1) throw EncodeError();
+    if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof info, &info) != sizeof info) throw PictureEncodeError();
+    if (info.bmWidth < 1 || info.bmHeight < 1) throw PictureEncodeError();
 
     const BmpLayout layout = PlanBmp(info.bmWidth, info.bmHeight, palette != nullptr ? 8 : 24);
     BmpFileImage image;
     // Left uninitialised: headers, colour table and rows are all written below.
     image.bytes.reset(new (std::nothrow) std::uint8_t[layout.fileSize]);
-    if (!image.bytes) throw EncodeError();
+    if (!image.bytes) throw PictureEncodeError();
     image.size = layout.fileSize;
     std::uint8_t* file = image.bytes.get();
 
-    PaletteEntry colours[kBmpPaletteColours];
-    if (palette != nullptr) ReadPaletteColours(palette, colours);
-    WriteBmpHeaders(file, layout, palette != nullptr ? colours : nullptr);
-
+    DibDescription description{};
+    description.header.biSize = sizeof description.header;
+    description.header.biWidth = layout.width;
+    description.header.biHeight = layout.height;  // bottom-up, as the file keeps them
+    description.header.biPlanes = 1;
+    description.header.biBitCount = static_cast<WORD>(layout.bitsPerPixel);
+    description.header.biCompression = BI_RGB;
+    if (palette != nullptr) ReadPaletteColours(palette, description.colours);
     {
         // A memory context is enough to translate through the palette, and
         // realizing a palette there leaves the screen's colours alone.
         win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
-        if (!dc) throw EncodeError();
+        if (!dc) throw PictureEncodeError();
         win32::PaletteSelection selection(dc.get(), palette);
-        // The info header and the colour table sit in the file exactly as
-        // GetDIBits expects a BITMAPINFO, so the rows and, for 8 bits, the
-        // table it describes them with land in place.
-        auto* bitmapInfo = reinterpret_cast<BITMAPINFO*>(file + kBmpFileHeaderSize);
         const int rows = ::GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(layout.height),
-                                     file + layout.pixelOffset, bitmapInfo, DIB_RGB_COLORS);
-        if (rows != layout.height) throw EncodeError();
+                                     file + layout.pixelOffset, reinterpret_cast<BITMAPINFO*>(&description),
+                                     DIB_RGB_COLORS);
+        if (rows != layout.height) throw PictureEncodeError();
     }
-    // GetDIBits may have filled in header fields of its own; the file keeps ours.
+    // The headers are ours; for 8 bits the colour table is the one GetDIBits
+    // described the rows with, kept in the file's order (blue, green, red, 0).
     WriteBmpHeaders(file, layout, nullptr);
+    static_assert(sizeof(RGBQUAD) == 4);
+    if (layout.paletteBytes != 0) std::memcpy(file + layout.paletteOffset, description.colours, layout.paletteBytes);
     ClearRowPadding(file, layout);
     return image;
 }
 
 void SavePictureAsBmp(const Picture& picture, const std::wstring& path) {
-    BmpFileImage image;
-    try {
-        image = EncodePictureAsBmp(reinterpret_cast<HBITMAP>(picture.Bitmap()),
-                                   reinterpret_cast<HPALETTE>(picture.Palette()));
-    } catch (const RuntimeError&) {
-        throw FileWriteError(path);
-    }
+    // An encoding failure is the picture's, reported as such, not the file's.
+    const BmpFileImage image = EncodePictureAsBmp(reinterpret_cast<HBITMAP>(picture.Bitmap()),
+                                                  reinterpret_cast<HPALETTE>(picture.Palette()));
     ReplaceFileContents(path, reinterpret_cast<const char*>(image.bytes.get()), image.size);
 }
 

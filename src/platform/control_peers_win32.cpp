@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/button_picture_win32.h"
+#include "platform/errors.h"
 #include "platform/main_window_win32.h"
 
 namespace scrimble::win32 {
@@ -121,14 +122,16 @@ bool FocusLeavesForSibling(HWND textBox, HWND window) {
 
 void RegisterControlClasses(HINSTANCE instance) {
     INITCOMMONCONTROLSEX common{sizeof(common), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&common);
+    if (!::InitCommonControlsEx(&common)) throw WindowCreationError(L"コモンコントロール");
     WNDCLASSEXW preview{};
     preview.cbSize = sizeof(preview);
     preview.lpfnWndProc = PreviewProc;
     preview.hInstance = instance;
     preview.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     preview.lpszClassName = kPreviewClass;
-    ::RegisterClassExW(&preview);
+    if (::RegisterClassExW(&preview) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        throw WindowCreationError(kPreviewClass);
+    }
 }
 
 WindowControlPeer::WindowControlPeer(MainWindow& window, HWND hwnd, ControlKind kind)
@@ -255,6 +258,9 @@ std::unique_ptr<forms::ControlPeer> ControlPeerFactory::CreatePeer(const forms::
     if (entry.pictureId != 0) {
         peer->SetButtonBitmap(static_cast<HBITMAP>(::LoadImageW(
             window_.instance(), MAKEINTRESOURCEW(entry.pictureId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+        if (hwnd != nullptr && !peer->ButtonBitmap()) {
+            throw WindowCreationError(std::wstring(entry.name, entry.name + std::strlen(entry.name)));
+        }
     }
     created_.push_back({hwnd, &entry, Absolute(entry)});
     return peer;

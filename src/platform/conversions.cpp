@@ -157,6 +157,15 @@ std::wstring PadAndSign(bool negative, std::wstring digits, size_t minimumDigits
     return negative ? L"-" + digits : digits;
 }
 
+// Nearest whole number, halves to the even one, computed by hand so that the
+// result does not hang on the floating-point environment's rounding mode.
+double RoundHalfToEven(double value) {
+    double rounded = std::floor(value);
+    const double fraction = value - rounded;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0)) rounded += 1;
+    return rounded;
+}
+
 // The whole-number digits of an already rounded double, which may be far
 // beyond the range of any integer type.
 std::wstring WholeDoubleDigits(double wholeValue) {
@@ -200,11 +209,7 @@ int16_t TextToInt16(const std::wstring& text, const NumberLocale& locale) {
 
 int16_t DoubleToInt16(double value) {
     if (std::isnan(value)) throw OverflowError();
-    // Round half to even by hand so that the result does not hang on the
-    // floating-point environment's rounding mode.
-    double rounded = std::floor(value);
-    const double fraction = value - rounded;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0)) rounded += 1;
+    const double rounded = RoundHalfToEven(value);
     if (rounded < INT16_MIN || rounded > INT16_MAX) throw OverflowError();
     return static_cast<int16_t>(rounded);
 }
@@ -232,7 +237,9 @@ std::wstring FormatZeroPadded(const std::wstring& numberText, const std::wstring
     if (zeroMask.empty()) return numberText;
     double value = 0;
     if (!TryParseNumber(numberText, locale, value) || !std::isfinite(value)) return numberText;
-    const double whole = std::round(value);  // halves away from zero
+    // Rounded as the advance rounds the same text, so that a fractional
+    // number never names the file that the next number will name.
+    const double whole = RoundHalfToEven(value);
     return PadAndSign(whole < 0, WholeDoubleDigits(whole), zeroMask.size());
 }
 

@@ -43,8 +43,9 @@ std::wstring IntToText(long long value);
 
 // Format with a pattern of zeros ("00", "000"): at least that many digits,
 // leading zeros, minus sign in front. An empty pattern leaves the text as it is.
-// A numeric text is formatted as its value rounded to a whole number; a text
-// that is no number is returned unchanged.
+// A numeric text is formatted as its value rounded to a whole number, halves to
+// the even one as TextToInt16 rounds; a text that is no number is returned
+// unchanged.
 std::wstring FormatZeroPadded(const std::wstring& numberText, const std::wstring& zeroMask,
                               const NumberLocale& locale);
 std::wstring FormatZeroPadded(long long value, const std::wstring& zeroMask);

@@ -1,5 +1,6 @@
 #include "platform/errors.h"
 
+#include <new>
 #include <utility>
 
 namespace scrimble {
@@ -49,6 +50,31 @@ RuntimeError FileNameCharacterError(const std::wstring& name) {
 
 RuntimeError ClipboardBusyError() {
     return {ErrorCode::ClipboardBusy, L"クリップボードを開けません。他のプログラムが使用中です。"};
+}
+
+RuntimeError UnstorableFolderError(const std::wstring& folder) {
+    return {ErrorCode::BadFileName, L"設定ファイルに保存できない文字がフォルダ名に含まれています: " + folder};
+}
+
+RuntimeError WindowCreationError(const std::wstring& part) {
+    return {ErrorCode::WindowCreationFailed, L"ウィンドウを作成できません: " + part};
+}
+
+std::optional<std::wstring> FailureMessage(const std::function<void()>& fn) {
+    try {
+        fn();
+        return std::nullopt;
+    } catch (const RuntimeError& error) {
+        return error.MessageText();
+    } catch (const std::bad_alloc&) {
+        return RuntimeError(ErrorCode::OutOfMemory, L"メモリが不足しています。").MessageText();
+    } catch (...) {
+        return RuntimeError(ErrorCode::InternalError, L"予期しないエラーが発生しました。").MessageText();
+    }
+}
+
+RuntimeError PictureEncodeError() {
+    return {ErrorCode::PictureEncodeFailed, L"画像を BMP 形式に変換できません。"};
 }
 
 }  // namespace scrimble

@@ -3,14 +3,18 @@
 #pragma once
 
 #include <exception>
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace scrimble {
 
 enum class ErrorCode : int {
     Overflow = 6,              // a number outside the range of its type
+    OutOfMemory = 7,
     TypeMismatch = 13,         // a text that is no number
-    BadFileName = 52,          // a name that Windows cannot give a file
+    InternalError = 51,        // a failure that is no error of the program's own kinds
+    BadFileName = 52,          // a name that Windows or the settings file cannot take
     FileNotFound = 53,
     FileWriteFailed = 75,      // a file that cannot be created or written
     FileReadFailed = 76,       // a file that cannot be read
@@ -18,6 +22,8 @@ enum class ErrorCode : int {
     InvalidPropertyValue = 380,
     ClipboardBusy = 521,       // another program holds the clipboard open
     CaptureFailed = 480,       // the screen could not be copied
+    PictureEncodeFailed = 481, // a picture that cannot be turned into a BMP file
+    WindowCreationFailed = 482, // the window, a control or what they need
 };
 
 class RuntimeError : public std::exception {
@@ -45,5 +51,14 @@ RuntimeError FolderNotFoundError(const std::wstring& path);
 RuntimeError ReservedFileNameError(const std::wstring& name);
 RuntimeError FileNameCharacterError(const std::wstring& name);
 RuntimeError ClipboardBusyError();
+RuntimeError PictureEncodeError();
+RuntimeError UnstorableFolderError(const std::wstring& folder);
+// `part` names what could not be made: a control's name, "フォント"...
+RuntimeError WindowCreationError(const std::wstring& part);
+
+// Runs fn and returns the message for what it threw ("number : description";
+// an exception of another kind as out of memory or an internal error), or
+// nullopt when it returned normally.
+std::optional<std::wstring> FailureMessage(const std::function<void()>& fn);
 
 }  // namespace scrimble

@@ -28,8 +28,10 @@ long long FileLength(const std::wstring& path);
 // break these rules open a device, or write nothing, or fail.
 void RequireUsableFileName(const std::wstring& name);
 
-// The scratch file name used while replacing `path`: the same directory, the
-// name "~" + file name + "." + uniqueSuffix + ".tmp".
-std::wstring TemporarySiblingPath(const std::wstring& path, const std::wstring& uniqueSuffix);
+// The scratch file used while replacing `path`: in the same directory, named
+// "~" + the low hex digits of `unique` + ".tmp", with as many digits (2 to 8)
+// as keep the name no longer than the target's, so that a target path that
+// fits the system's length limit gives a scratch path that fits it too.
+std::wstring TemporarySiblingPath(const std::wstring& path, unsigned long unique);
 
 }  // namespace scrimble

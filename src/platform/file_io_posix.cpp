@@ -78,9 +78,9 @@ private:
     bool committed_ = false;
 };
 
-std::wstring UniqueSuffix() {
-    static std::atomic<unsigned> counter{0};
-    return std::to_wstring(::getpid()) + L"-" + std::to_wstring(++counter);
+unsigned long UniqueNumber() {
+    static std::atomic<unsigned long> counter{0};
+    return static_cast<unsigned long>(::getpid()) * 0x10001UL + ++counter * 0x9E3779B1UL;
 }
 
 bool WriteAll(int fd, const char* data, size_t size) {
@@ -127,7 +127,7 @@ void ReplaceFileContents(const std::wstring& path, const char* data, size_t size
     std::string scratchPath;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        const auto candidate = ToUtf8(TemporarySiblingPath(path, UniqueSuffix()));
+        const auto candidate = ToUtf8(TemporarySiblingPath(path, UniqueNumber()));
         if (!candidate) throw FileWriteError(path);
         scratchPath = *candidate;
         fd = ::open(scratchPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

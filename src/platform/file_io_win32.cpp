@@ -51,13 +51,13 @@ private:
     bool committed_ = false;
 };
 
-std::wstring UniqueSuffix() {
+// Spread over the low digits, which are all that a short scratch name keeps:
+// each attempt, process and moment gives another name.
+unsigned long UniqueNumber() {
     static volatile LONG counter = 0;
-    wchar_t text[40];
-    wsprintfW(text, L"%lu-%lu-%lx", static_cast<unsigned long>(GetCurrentProcessId()),
-              static_cast<unsigned long>(InterlockedIncrement(&counter)),
-              static_cast<unsigned long>(GetTickCount()));
-    return text;
+    const unsigned long attempt = static_cast<unsigned long>(InterlockedIncrement(&counter));
+    return static_cast<unsigned long>(GetCurrentProcessId()) * 0x10001UL + attempt * 0x9E3779B1UL +
+           static_cast<unsigned long>(GetTickCount());
 }
 
 bool WriteAll(HANDLE file, const char* data, size_t size) {
@@ -100,7 +100,7 @@ void ReplaceFileContents(const std::wstring& path, const char* data, size_t size
     ScratchFileGuard scratch;  // declared first, so it runs after the handle is closed
     std::optional<FileHandle> file;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        scratch.Path() = TemporarySiblingPath(path, UniqueSuffix());
+        scratch.Path() = TemporarySiblingPath(path, UniqueNumber());
         file.emplace(CreateFileW(scratch.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file->valid()) break;

@@ -7,6 +7,10 @@ namespace scrimble::forms {
 
 Form::Form(std::unique_ptr<WindowPeer> peer) : peer_(std::move(peer)) {}
 
+// The window goes first: while it is destroyed it still sends notifications
+// (a text box losing the focus) that look its controls up.
+Form::~Form() { peer_.reset(); }
+
 Control& Form::Add(std::unique_ptr<Control> control) {
     Control& added = *control;
     byName_[added.Name()] = &added;

@@ -29,6 +29,7 @@ public:
 class Form {
 public:
     explicit Form(std::unique_ptr<WindowPeer> peer);
+    ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 

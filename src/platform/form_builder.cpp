@@ -1,11 +1,20 @@
 #include "platform/form_builder.h"
 
+#include <cstring>
+
+#include "platform/errors.h"
+
 namespace scrimble::forms {
 
 void BuildControls(Form& form, const std::vector<ControlSpec>& layout, PeerFactory& factory) {
     int row = 0;
     for (const ControlSpec& entry : layout) {
-        auto control = std::make_unique<Control>(entry.name, entry.kind, factory.CreatePeer(entry, row++));
+        std::unique_ptr<ControlPeer> peer = factory.CreatePeer(entry, row++);
+        // A peer without a handle stands for a control the system did not make.
+        if (!peer || peer->Handle() == 0) {
+            throw WindowCreationError(std::wstring(entry.name, entry.name + std::strlen(entry.name)));
+        }
+        auto control = std::make_unique<Control>(entry.name, entry.kind, std::move(peer));
         for (const wchar_t* item : entry.items) control->AddItem(item);
         if (entry.maxLength > 0) control->SetMaxLength(entry.maxLength);
         if (entry.caption != nullptr && entry.kind != ControlKind::ComboList) control->SetText(entry.caption);
@@ -39,6 +48,7 @@ private:
 
 MemoryForm::MemoryForm(const std::vector<ControlSpec>& layout)
     : form_(std::make_unique<MemoryWindowPeer>(0x100)) {
+    focus_.SetWindow(&form_.Peer());
     MemoryPeerFactory factory(focus_);
     BuildControls(form_, layout, factory);
 }

@@ -22,7 +22,8 @@ public:
 
 // Creates every control of the table with its caption, tooltip, list items,
 // limits and states. Setting the initial values raises no events: handlers are
-// wired afterwards.
+// wired afterwards. A peer the factory could not give a handle ends the
+// building with WindowCreationError.
 void BuildControls(Form& form, const std::vector<ControlSpec>& layout, PeerFactory& factory);
 
 // A window made of in-memory peers, for tests.

@@ -65,32 +65,49 @@ MainWindow::MainWindow(HINSTANCE instance, const WindowDefinition& definition)
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = &MainWindow::Proc;
     windowClass.hInstance = instance;
+    // Shared icons belong to the system, which frees them with the module:
+    // the class keeps using them to the end, so nobody else could.
     windowClass.hIcon = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(definition.iconId), IMAGE_ICON,
                                                         ::GetSystemMetrics(SM_CXICON),
-                                                        ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+                                                        ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR | LR_SHARED));
     windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(definition.iconId), IMAGE_ICON,
                                                           ::GetSystemMetrics(SM_CXSMICON),
-                                                          ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+                                                          ::GetSystemMetrics(SM_CYSMICON),
+                                                          LR_DEFAULTCOLOR | LR_SHARED));
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = kWindowClass;
-    ::RegisterClassExW(&windowClass);
+    if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        throw WindowCreationError(kWindowClass);
+    }
     RegisterControlClasses(instance);
 
     hwnd_ = ::CreateWindowExW(kWindowExStyle, kWindowClass, definition.caption, kWindowStyle, CW_USEDEFAULT,
                               CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
-    if (hwnd_ == nullptr) throw RuntimeError(ErrorCode::InvalidPropertyValue, L"ウィンドウを作成できません。");
-    dpi_ = WindowDpi(hwnd_);
-    CreateFont();
-    ResizeToClient();
-
-    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                                 instance, nullptr);
-    ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Px(6000));
+    if (hwnd_ == nullptr) throw WindowCreationError(definition.caption);
+    try {
+        dpi_ = WindowDpi(hwnd_);
+        if (!CreateFont()) throw WindowCreationError(L"フォント");
+        ResizeToClient();
+        tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                     instance, nullptr);
+        if (tooltip_ == nullptr) throw WindowCreationError(TOOLTIPS_CLASSW);
+        ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Px(6000));
+    } catch (...) {
+        // No destructor runs for a half-made object: the window must not
+        // outlive it with a pointer to it.
+        ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        ::DestroyWindow(hwnd_);
+        throw;
+    }
 }
 
 MainWindow::~MainWindow() {
+    // The window's code is gone by now: what destroying the window sends
+    // (focus changes, button paints) must not reach its handlers.
+    ending_ = true;
+    form_ = nullptr;
     if (::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
 }
 
@@ -104,9 +121,12 @@ void MainWindow::CreateControls(forms::Form& form) {
     LayoutControls();
 }
 
-void MainWindow::CreateFont() {
+bool MainWindow::CreateFont() {
     NONCLIENTMETRICSW metrics = NonClientMetrics(dpi_);
-    font_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
+    HFONT font = ::CreateFontIndirectW(&metrics.lfMessageFont);
+    if (font == nullptr) return false;  // the controls keep the font they have
+    font_.reset(font);
+    return true;
 }
 
 void MainWindow::ResizeToClient() {
@@ -157,18 +177,10 @@ void MainWindow::RequestFocus(HWND control) {
 
 void MainWindow::RunEvent(const std::function<void()>& fn) {
     if (ending_) return;
-    std::wstring failure;
-    try {
-        fn();
-        return;
-    } catch (const RuntimeError& error) {
-        failure = error.MessageText();
-    } catch (const std::exception&) {
-        failure = L"予期しないエラーが発生しました。";
-    } catch (...) {
-        failure = L"予期しないエラーが発生しました。";
-    }
-    ::MessageBoxW(::IsWindowVisible(hwnd_) ? hwnd_ : nullptr, failure.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+    const std::optional<std::wstring> failure = FailureMessage(fn);
+    if (!failure) return;
+    ::MessageBoxW(::IsWindowVisible(hwnd_) ? hwnd_ : nullptr, failure->c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+    exitCode_ = 1;
     End();
 }
 
@@ -209,7 +221,7 @@ void MainWindow::ProcessMessage(MSG& message) {
 int MainWindow::RunMessageLoop() {
     MSG message;
     while (!ending_ && ::GetMessageW(&message, nullptr, 0, 0) > 0) ProcessMessage(message);
-    return 0;
+    return exitCode_;
 }
 
 void MainWindow::DoEvents() {

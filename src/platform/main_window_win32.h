@@ -31,6 +31,8 @@ struct WindowDefinition {
 
 class MainWindow : public forms::WindowPeer {
 public:
+    // Registers the window class and creates the window, its font and its
+    // tooltip; throws WindowCreationError for what the system refuses.
     MainWindow(HINSTANCE instance, const WindowDefinition& definition);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
@@ -51,8 +53,8 @@ public:
     void RequestFocus(HWND control);
 
     // Runs fn as an event handler: an error it raises is shown with its number
-    // and description and ends the program, as an unhandled error must; no
-    // exception leaves this function.
+    // and description and ends the program with exit code 1, as an unhandled
+    // error must; no exception leaves this function.
     void RunEvent(const std::function<void()>& fn);
 
     // Shows the window and puts the focus on the given control.
@@ -65,6 +67,8 @@ public:
     // Ends the program: no further events run and the message loop stops.
     void End();
     bool Ending() const { return ending_; }
+    // What the program returns: 1 once an error has ended it, else 0.
+    int ExitCode() const { return exitCode_; }
 
     // WindowPeer
     std::wstring Caption() const override;
@@ -90,7 +94,7 @@ private:
     void ApplyDpi(UINT dpi);
     void LayoutControls();
     void ResizeToClient();
-    void CreateFont();
+    bool CreateFont();
     int TwipsToPixelsX(float twips) const;
     float PixelsToTwips(int pixels) const;
     void Unload();
@@ -106,6 +110,7 @@ private:
     std::set<HWND> toolTipped_;
     HWND lastFocus_ = nullptr;
     bool ending_ = false;
+    int exitCode_ = 0;
     // The position last set in twips and the pixels it became, so that an
     // unmoved window reports the twips it was given.
     float leftTwips_ = 0;

@@ -1,47 +1,73 @@
 #include "platform/memory_peer.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace scrimble::forms {
 
+namespace {
+
+struct Acting {
+    explicit Acting(int& depth) : depth_(depth) { ++depth_; }
+    ~Acting() { --depth_; }
+    Acting(const Acting&) = delete;
+    Acting& operator=(const Acting&) = delete;
+    int& depth_;
+};
+
+}  // namespace
+
+// A handler that throws ends the action: a request left over from it is
+// dropped, and later requests are carried out rather than wait for an action
+// that never finishes.
+template <typename Action>
+void MemoryFocus::Act(Action action) {
+    {
+        Acting acting(acting_);
+        try {
+            action();
+        } catch (...) {
+            posted_ = nullptr;
+            throw;
+        }
+    }
+    DeliverPosted();
+}
+
 void MemoryFocus::MoveTo(Control* target) {
     if (target == nullptr || !target->Enabled()) return;
-    Transfer(target);
+    Act([&] { Transfer(target); });
+}
+
+void MemoryFocus::Click(Control* target) {
+    if (target == nullptr || !target->Enabled()) return;
+    Act([&] {
+        Transfer(target);
+        target->Kind() == ControlKind::CheckBox ? target->OnUserToggle() : target->OnUserClick();
+    });
 }
 
 void MemoryFocus::Request(Control* target) {
-    if (target == nullptr || !target->Enabled()) return;
-    if (moving_) {
-        pending_ = target;
-        return;
+    if (target == nullptr) return;
+    posted_ = target;
+    if (acting_ == 0) DeliverPosted();
+}
+
+void MemoryFocus::DeliverPosted() {
+    // Each request is one focus change; requests made by its handlers are
+    // carried out after it, as posted focus changes are on Windows.
+    while (Control* target = std::exchange(posted_, nullptr)) {
+        if (!target->Enabled() || (window_ != nullptr && !window_->Visible())) continue;
+        Act([&] { Transfer(target); });
     }
-    Transfer(target);
 }
 
 void MemoryFocus::Transfer(Control* target) {
-    // A handler that throws ends the move: later requests must still be
-    // carried out rather than wait for a move that never finishes, and a
-    // request left over from the failed move is dropped.
-    struct MoveScope {
-        MemoryFocus& focus;
-        explicit MoveScope(MemoryFocus& f) : focus(f) { focus.moving_ = true; }
-        ~MoveScope() { focus.moving_ = false; }
-    };
-    // Each pass is one focus change; requests made by the handlers of a pass
-    // become the next pass, as posted focus changes do on Windows.
-    while (target != nullptr) {
-        if (target == focused_) break;
-        pending_ = nullptr;
-        {
-            MoveScope move(*this);
-            Control* previous = focused_;
-            if (previous != nullptr) previous->OnLostFocus();
-            focused_ = target;
-            target->OnGotFocus();
-        }
-        target = pending_;
-        pending_ = nullptr;
-    }
+    if (target == focused_) return;
+    Control* previous = focused_;
+    if (previous != nullptr) previous->OnLostFocus();
+    focused_ = target;
+    target->OnGotFocus();
 }
 
 void MemoryPeer::SetText(const std::wstring& text) {

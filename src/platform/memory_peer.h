@@ -1,7 +1,9 @@
 // In-memory peers: controls without windows, so that the window's handlers can
 // be exercised in unit tests. Focus moves the way Windows moves it: the old
 // control loses it before the new one gets it, and a focus request made while
-// the focus is moving is carried out once the move has finished.
+// the user acts is posted: carried out once the action has finished (or by a
+// message pass within it), and dropped then if its control is disabled or the
+// window hidden.
 #pragma once
 
 #include <string>
@@ -14,17 +16,26 @@ namespace scrimble::forms {
 class MemoryFocus {
 public:
     Control* Focused() const { return focused_; }
+    // The window whose visibility decides whether a request is carried out.
+    void SetWindow(const WindowPeer* window) { window_ = window; }
     // The user moves the focus (Tab, mouse click).
     void MoveTo(Control* target);
+    // The user clicks a button or check box: it takes the focus, then acts.
+    void Click(Control* target);
     // The program asks for the focus.
     void Request(Control* target);
+    // A message pass: carries out the posted request.
+    void DeliverPosted();
 
 private:
+    template <typename Action>
+    void Act(Action action);
     void Transfer(Control* target);
 
+    const WindowPeer* window_ = nullptr;
     Control* focused_ = nullptr;
-    Control* pending_ = nullptr;
-    bool moving_ = false;
+    Control* posted_ = nullptr;
+    int acting_ = 0;
 };
 
 class MemoryPeer : public ControlPeer {

@@ -68,12 +68,19 @@ public:
     // one have taken the folder's place since it was checked.
     virtual void OpenFolder(const std::wstring& folder) = 0;
     // Opens an address with the shell's "open" verb.
+    // The system's short (8.3) form of an existing path; nullopt when it has
+    // none to give.
+    virtual std::optional<std::wstring> ShortPath(const std::wstring& path) = 0;
+    // Opens a folder or an address with the shell's "open" verb.
     virtual void ShellOpen(const std::wstring& target) = 0;
 
     // Whether another copy of the program is running.
     virtual bool AnotherInstanceRunning() = 0;
     // Ends the program at once.
     virtual void EndProgram() = 0;
+    // Whether the program has been told to end (by EndProgram, also from a
+    // handler that ran during a message pass): a command under way stops.
+    virtual bool Ending() = 0;
 };
 
 }  // namespace scrimble

@@ -143,7 +143,7 @@ void WindowsServices::MessageBox(const std::wstring& text) {
 }
 
 void WindowsServices::SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) {
-    if (!picture) throw RuntimeError(ErrorCode::FileWriteFailed, L"保存する画像がありません。");
+    if (!picture) throw RuntimeError(ErrorCode::PictureEncodeFailed, L"保存する画像がありません。");
     scrimble::SavePictureAsBmp(*picture, path);
 }
 
@@ -178,6 +178,16 @@ void WindowsServices::OpenFolder(const std::wstring& folder) {
     if (target.empty()) return;
     if (target.back() != L'\\') target += L'\\';
     ::ShellExecuteW(::GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
+}
+
+std::optional<std::wstring> WindowsServices::ShortPath(const std::wstring& path) {
+    const DWORD needed = ::GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (needed == 0) return std::nullopt;
+    std::wstring shortPath(needed, L'\0');
+    const DWORD length = ::GetShortPathNameW(path.c_str(), shortPath.data(), needed);
+    if (length == 0 || length >= needed) return std::nullopt;
+    shortPath.resize(length);
+    return shortPath;
 }
 
 void WindowsServices::ShellOpen(const std::wstring& target) {

@@ -28,9 +28,11 @@ public:
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
     bool IsExistingFolder(const std::wstring& path) override;
     void OpenFolder(const std::wstring& folder) override;
+    std::optional<std::wstring> ShortPath(const std::wstring& path) override;
     void ShellOpen(const std::wstring& target) override;
     bool AnotherInstanceRunning() override;
     void EndProgram() override;
+    bool Ending() override { return window_.Ending(); }
 
     // Whether a window whose top-left corner is at this position (twips)
     // would show on some monitor.

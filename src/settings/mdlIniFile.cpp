@@ -197,6 +197,8 @@ IniLine ParseLine(const std::wstring& line) {
     return parsed;
 }
 
+bool Storable(const std::wstring& text) { return WideFitsAnsi(text); }
+
 std::wstring DefaultDrive(int keyboardSubtype) {
     return keyboardSubtype >= 0x0D01 && keyboardSubtype <= 0x0D04 ? L"A:\\" : L"C:\\";
 }

@@ -36,6 +36,10 @@ void IniFileRead(forms::Form& form, Services& services, const std::wstring& path
 // stays whole if the write fails; the failure is thrown (FileWriteError).
 void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path = kDefaultPath);
 
+// Whether the file keeps this text as it is: its code page has every
+// character of it.
+bool Storable(const std::wstring& text);
+
 // Pieces of the reader and writer, exposed for tests.
 
 // Splits file bytes into lines: a line ends at CR or at CR LF; LF alone is part

@@ -93,7 +93,9 @@ private:
 
     CaptureSources capture_;
     // The box the focus is being handed back to, so that the other number
-    // box's focus-lost rule does not hand it back again.
+    // box's focus-lost rule does not hand it back again. Cleared when that
+    // box gets the focus, and wherever the request is dropped: the box
+    // disabled, the window hidden.
     forms::Control* returningFocusTo_ = nullptr;
 };
 

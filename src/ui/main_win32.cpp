@@ -4,9 +4,12 @@
 #include <ole2.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "capture/gdi_api_win32.h"
 #include "capture/mdlCapture.h"
+#include "platform/errors.h"
 #include "platform/main_window_win32.h"
 #include "platform/services_win32.h"
 #include "platform/win32_handles.h"
@@ -42,10 +45,7 @@ private:
     bool ok_;
 };
 
-}  // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    RestrictDllSearch();
+int Run(HINSTANCE instance) {
     using namespace scrimble;
     OleSession ole;
 
@@ -66,7 +66,21 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     main.positionVisible = [&](float left, float top) { return services.PositionOnScreen(left, top); };
 
     window.RunEvent([&] { form.Load(); });
-    if (window.Ending()) return 0;
+    if (window.Ending()) return window.ExitCode();
     window.ShowWithFocus(reinterpret_cast<HWND>(main.cmdFullScreen.Handle()));
     return window.RunMessageLoop();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    RestrictDllSearch();
+    // A failure while the window is made (or one that escapes its handlers)
+    // is told once everything built so far is gone; the program then ends
+    // with an exit code that says so.
+    int exitCode = 0;
+    const std::optional<std::wstring> failure = scrimble::FailureMessage([&] { exitCode = Run(instance); });
+    if (!failure) return exitCode;
+    ::MessageBoxW(nullptr, failure->c_str(), scrimble::win32::kApplicationTitle, MB_OK | MB_ICONERROR);
+    return 1;
 }

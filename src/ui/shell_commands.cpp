@@ -3,6 +3,9 @@
 #include "platform/errors.h"
 #include "ui/frmMain.h"
 
+#include "platform/errors.h"
+#include "settings/mdlIniFile.h"
+
 namespace scrimble {
 
 const wchar_t* const kHomePageAddress = L"https://scrimble.example.org/";
@@ -10,7 +13,19 @@ const wchar_t* const kHomePageAddress = L"https://scrimble.example.org/";
 void frmMain::cmdPath_Click() {
     // Cancelling keeps the folder the user had; only a real choice replaces it.
     std::optional<std::wstring> chosen = services.BrowseForFolder(Me.Handle(), L"ﾌｫﾙﾀﾞを選択してください");
-    if (chosen && !chosen->empty()) lblPath.SetCaption(*chosen);
+    if (!chosen || chosen->empty()) return;
+    // The settings file must give the folder back as it was chosen: a name
+    // its code page lacks characters for is kept by its short form, or not
+    // at all.
+    if (!mdlIniFile::Storable(*chosen)) {
+        const std::optional<std::wstring> shortPath = services.ShortPath(*chosen);
+        if (!shortPath || shortPath->empty() || !mdlIniFile::Storable(*shortPath)) {
+            services.MessageBox(UnstorableFolderError(*chosen).MessageText());
+            return;
+        }
+        chosen = shortPath;
+    }
+    lblPath.SetCaption(*chosen);
 }
 
 void frmMain::cmdExplorer_Click() {

@@ -62,6 +62,9 @@ void frmMain::chkAutoSave_Click() {
     forms::Control* const fields[] = {&lblSvPath, &lblFile,   &lblNumber, &lblUp,  &lblPath,
                                       &txtFile,   &txtNumber, &txtUp,     &cmdPath};
     for (forms::Control* field : fields) field->SetEnabled(enabled);
+    // A focus request for a disabled number box is dropped: none is on its
+    // way back any more.
+    if (!enabled) returningFocusTo_ = nullptr;
 }
 
 }  // namespace scrimble

@@ -24,8 +24,13 @@ void frmMain::cmdActiveWindow_Click() { RunCaptureCommand(kCaptureForegroundWind
 
 void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex) {
     mainHide();
+    // A close or the end of the session handled during a message pass has
+    // written the settings already: a file saved now would carry a number
+    // that the next run hands out again.
+    if (services.Ending()) return;
     try {
         if (cboTimer.ListIndex() > waitAboveListIndex) Wait();
+        if (services.Ending()) return;
         Capture(kind);
     } catch (const RuntimeError& error) {
         // The command ends here, but never with the window left hidden.
@@ -38,6 +43,8 @@ void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex) {
 }
 
 void frmMain::mainHide() {
+    // A hidden window drops focus requests: none is on its way back any more.
+    returningFocusTo_ = nullptr;
     Me.SetVisible(false);
     services.DoEvents();
     // A capture must not contain our own window.
@@ -51,7 +58,7 @@ void frmMain::Wait() {
     if (!(std::fabs(seconds) < 1e9)) throw OverflowError();
     const long long target = services.NowSeconds() + static_cast<long long>(std::nearbyint(seconds));
     // Whole-second clock: the wait ends at the first reading after the target.
-    while (services.NowSeconds() <= target) {
+    while (!services.Ending() && services.NowSeconds() <= target) {
         services.DoEvents();
         services.IdleWait(kDelayPassMilliseconds);
     }

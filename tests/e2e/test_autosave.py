@@ -11,8 +11,8 @@ import os
 import shutil
 
 import rig
-from capture_tools import (CHK_AUTO_SAVE, LBL_NUMBER, NOT_SAVED, SAVE_FAILED, STATUS_BAR,
-                           TXT_NUMBER, Driver, read_bmp, settings)
+from capture_tools import (CHK_AUTO_SAVE, CMD_ACTIVE_WINDOW, LBL_NUMBER, NOT_SAVED, SAVE_FAILED,
+                           STATUS_BAR, TXT_NUMBER, Driver, OtherWindow, read_bmp, read_ppm, settings)
 
 SCREEN = (1024, 768)
 BMP_SIZE = 14 + 40 + SCREEN[0] * SCREEN[1] * 3  # 24 bits, rows of 3072 bytes need no padding
@@ -88,6 +88,36 @@ def test_captures_write_the_numbered_series_replacing_an_existing_file(app):
     checks.done()
 
 
+def test_a_window_of_odd_width_is_saved_with_padded_rows_pixel_for_pixel(app):
+    d = Driver(app)
+    checks = rig.Checks()
+    # Rows of 1203 bytes, padded to 1204; clear of Scrimble's own window.
+    left, top, width, height, fill = 600, 300, 401, 301, (0x20, 0x90, 0x40)
+    name = f"Screen{app.controls()[TXT_NUMBER]['text']}.bmp"
+    with OtherWindow(app, "Odd window", left, top, width, height, fill) as other:
+        info = app.tree(other.title)
+        d.run_command(lambda: d.click(CMD_ACTIVE_WINDOW))
+        app.wait_until(lambda: name in d.status_text(), 60, f"{name} saved")
+        screen = read_ppm(app.screenshot(os.path.join(app.dir, "odd.ppm"), whole_screen=True))
+    bmp = read_bmp(os.path.join(folder_of(app), name))
+    checks.equal((bmp.width, bmp.height, bmp.bits, bmp.stride), (width, height, 24, 1204),
+                 "width, height, bits, row stride")
+    checks.equal(bmp.file_size, 54 + 1204 * height, "file size")
+    padding = {bmp.data[bmp.pixel_offset + row * bmp.stride + 1203] for row in range(height)}
+    checks.equal(padding, {0}, "the padding byte of every row")
+    image = bmp.to_image()
+    cy = info["client_origin"]["y"] - info["rect"]["y"]
+    checks.equal(image.at(width // 2, height // 2), fill, "the window's fill colour in the middle")
+    # Below the title bar, which turns inactive once Scrimble is back in front,
+    # every pixel up to the last of each row is the one on the screen.
+    shown = b"".join(screen.data[((top + y) * screen.width + left) * 3:((top + y) * screen.width + left + width) * 3]
+                     for y in range(cy, height))
+    saved = image.data[cy * width * 3:]
+    differing = sum(1 for i in range(0, len(shown), 3) if shown[i:i + 3] != saved[i:i + 3])
+    checks.equal(differing, 0, "pixels of the file that differ from the window on the screen")
+    checks.done()
+
+
 def test_missing_folder_is_reported_and_not_created(app):
     d = Driver(app)
     folder = folder_of(app)
@@ -154,3 +184,24 @@ def test_a_device_name_as_base_name_is_a_save_error_and_writes_nothing():
         checks.done()
     finally:
         app.stop()
+def test_closing_during_the_delay_saves_nothing():
+    """A close that arrives while the delay runs writes the settings and ends
+    the program; the capture under way is dropped, so the next run does not
+    hand out the number of a file already written."""
+    session = rig.Session(start=False, ini=settings(timer_kind=3, timer_time=2, clip=0, auto_save=1,
+                                                    path="C:\\" + FOLDER, number="01", up="10"))
+    try:
+        os.makedirs(folder_of(session))
+        session.launch()
+        d = Driver(session)
+        session.key("F1")
+        session.wait_until(lambda: not d.mapped(), 30, "the window to hide", interval=0.05)
+        session.probe("close", session.title)
+        checks = rig.Checks()
+        checks.equal(session.wait_exit(60), 0, "exit code")
+        checks.equal(os.listdir(folder_of(session)), [], "files in the folder")
+        settings_file = session.read_file("Scrimble.ini")
+        checks.true("\r\nNo        :01\r\n" in settings_file, f"number in the settings: {settings_file!r}")
+        checks.done()
+    finally:
+        session.stop()

@@ -21,6 +21,8 @@ START_TIMEOUT = max(rig.START_TIMEOUT, 480)
 # copy of the program needs as long as the program itself to come up.
 LAUNCH_TIMEOUT = 480
 EXIT_TIMEOUT = 120
+# What takes this long to answer a click hangs (the reply comes within a second).
+HANG_SECONDS = 10
 
 ID = rig.CONTROL_IDS
 
@@ -314,6 +316,33 @@ def test_f4_opens_the_folder_and_f12_the_home_page(app):
     except AssertionError as error:
         checks.true(False, str(error))
     checks.equal(app.alive(), True, "program still running")
+    checks.done()
+
+
+def test_folder_browser_opens_after_the_folder_window_has_closed(app):
+    """Nothing of the explorer process that F4 started stands between a click
+    on cmdPath and the folder browser, also for a second click with the
+    pointer left on the button."""
+    checks = rig.Checks()
+    pid = app.tree()["pid"]
+    for click in (1, 2):
+        make_foreground(app)
+        asked = time.time()
+        app.click_control(ID["cmdPath"])
+        try:
+            dialogs = app.wait_until(lambda: [d for d in app.msgboxes() if d["pid"] == pid], 30,
+                                     "the folder browser")
+        except AssertionError as error:
+            checks.true(False, f"click {click}: {error}")
+            continue
+        waited = time.time() - asked
+        checks.true(waited < HANG_SECONDS, f"click {click}: the folder browser came {waited:.1f} s after "
+                                           f"the click was asked for")
+        for b in dialogs[0]["buttons"]:
+            if b["id"] == 2:
+                app.press_msgbox(b["text"])
+        app.wait_until(lambda: not [d for d in app.msgboxes() if d["pid"] == pid], 30,
+                       "the folder browser to close")
     checks.done()
 
 

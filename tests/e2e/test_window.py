@@ -7,6 +7,8 @@ pixels at 96 DPI (15 twips a pixel); children of a frame are placed relative
 to the frame.
 """
 
+import os
+
 import rig
 
 TWIPS_PER_PIXEL = 15
@@ -240,3 +242,23 @@ def test_shift_tab_goes_backwards(app):
     for step, name in enumerate(reversed(TAB_ORDER), start=1):
         app.key("shift+Tab")
         wait_for_focus(app, name, f"Shift+Tab #{step}")
+
+
+def test_a_window_that_cannot_be_made_ends_the_program_with_a_code_not_an_abort():
+    """Without an X server Wine can make no window: the failure is caught and
+    reported (the message box cannot show there either), and the program
+    ends with exit code 1 instead of aborting through std::terminate."""
+    session = rig.Session(start=False)
+    try:
+        missing = next(f":{n}" for n in range(9999, 9000, -1) if not os.path.exists(f"/tmp/.X11-unix/X{n}"))
+        session.env["DISPLAY"] = missing
+        proc = session.spawn()
+        code = session.wait_exit(120, proc=proc)
+        with open(os.path.join(session.dir, "app.log"), errors="replace") as f:
+            log = f.read()
+        checks = rig.Checks()
+        checks.equal(code, 1, "exit code")
+        checks.true("terminate called" not in log, f"the program aborted: {log[-300:]!r}")
+        checks.done()
+    finally:
+        session.stop()

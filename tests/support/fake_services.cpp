@@ -53,4 +53,11 @@ bool FakeServices::IsExistingFolder(const std::wstring& path) {
                                         existingFolders.end());
 }
 
+std::optional<std::wstring> FakeServices::ShortPath(const std::wstring& path) {
+    calls.push_back("ShortPath");
+    const auto found = shortPaths.find(path);
+    if (found == shortPaths.end()) return std::nullopt;
+    return found->second;
+}
+
 }  // namespace scrimble::test

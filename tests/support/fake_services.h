@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,7 +25,9 @@ public:
     int keyboardSubtype = 0;
     std::optional<std::wstring> folderChoice;  // what BrowseForFolder() returns
     std::vector<std::wstring> existingFolders; // what IsExistingFolder() accepts
+    std::map<std::wstring, std::wstring> shortPaths;  // what ShortPath() knows
     bool anotherInstanceRunning = false;
+    bool ending = false;                       // set by EndProgram()
     bool clipboardBusy = false;                // both clipboard calls throw ClipboardBusy
     std::optional<RuntimeError> saveError;     // SavePictureAsBmp() throws it, saving nothing
     long long fileLength = 0;                  // what FileLength() answers
@@ -60,9 +63,11 @@ public:
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
     bool IsExistingFolder(const std::wstring& path) override;
     void OpenFolder(const std::wstring& folder) override { foldersOpened.push_back(Note("OpenFolder", folder)); }
+    std::optional<std::wstring> ShortPath(const std::wstring& path) override;
     void ShellOpen(const std::wstring& target) override { shellOpened.push_back(Note("ShellOpen", target)); }
     bool AnotherInstanceRunning() override { return Note("AnotherInstanceRunning", anotherInstanceRunning); }
-    void EndProgram() override { Note("EndProgram", 0); }  // recorded only: the test goes on
+    void EndProgram() override { ending = Note("EndProgram", true); }  // the test goes on
+    bool Ending() override { return ending; }
 
 private:
     template <typename T>

@@ -30,10 +30,12 @@ public:
     MainWindowHarness(const MainWindowHarness&) = delete;
     MainWindowHarness& operator=(const MainWindowHarness&) = delete;
 
-    // Runs step inside every DoEvents(). A delay that never ends fails the
-    // test instead of hanging it.
+    // Runs step inside every DoEvents(), after the posted focus requests that
+    // a message pass carries out. A delay that never ends fails the test
+    // instead of hanging it.
     void OnEachPass(std::function<void()> step) {
         services.onDoEvents = [this, step = std::move(step)] {
+            memory.focus().DeliverPosted();
             if (step) step();
             if (services.doEventsCount > 10000) throw std::runtime_error("the delay does not end");
         };

@@ -8,6 +8,8 @@
 //   probe clipboard [--at x,y]...  formats on the clipboard, bitmap summary
 //   probe msgbox [--press <text>]  top-level dialogs (#32770) of any process
 //   probe windows                  visible top-level windows
+//   probe close <title>            posts WM_CLOSE to the window with that title
+//                                  (shown or hidden), as the system does
 //   probe serve                    reads commands from stdin, one per line,
 //                                  arguments separated by tabs; answers each
 //                                  with one JSON line
@@ -685,7 +687,8 @@ int Windows(Json& json) {
 int Usage(Json& json) {
   json.BeginObject()
       .Key("error")
-      .Str("usage: probe tree|focus <title> | clipboard [--at x,y]... | msgbox [--press <button>] | windows | serve")
+      .Str("usage: probe tree|focus|close <title> | clipboard [--at x,y]... | msgbox [--press <button>] | windows | "
+           "serve")
       .EndObject();
   return 64;
 }
@@ -714,6 +717,12 @@ int Run(const std::vector<std::wstring>& args, Json& json) {
     return MessageBoxes(json, press);
   }
   if (command == L"windows" && args.size() == 1) return Windows(json);
+  if (command == L"close" && args.size() == 2) {
+    HWND hwnd = FindTopLevel(DecodeTitle(args[1]));
+    const bool posted = hwnd != nullptr && PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    json.BeginObject().Key("posted").Bool(posted).EndObject();
+    return posted ? 0 : 2;
+  }
   return Usage(json);
 }
 

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <new>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/form_builder.h"
 #include "support/fake_services.h"
 #include "support/test_util.h"
@@ -23,6 +27,8 @@ using Log = std::vector<std::string>;
 // is the test's own.
 class ControlsTest : public ::testing::Test {
 protected:
+    ControlsTest() { controls.form().SetVisible(true); }  // a hidden window takes no focus requests
+
     // Notes each Click with the value the handler reads.
     void LogClicks(Control& control) {
         control.Click = [this, &control] {
@@ -186,6 +192,50 @@ TEST_F(ControlsTest, FocusStillFollowsRequestsAfterAHandlerFailed) {
     EXPECT_EQ(&controls["txtNumber"], Focused());
     controls["txtFile"].SetFocus();
     EXPECT_EQ(&controls["txtFile"], Focused());
+}
+
+// A control the system would not make stops the building with its name, and
+// every failure that ends the program reads "number : description".
+TEST(FormBuilding, AControlThatCannotBeMadeIsReportedByName) {
+    struct Factory : PeerFactory {
+        std::unique_ptr<ControlPeer> CreatePeer(const ControlSpec& entry, int row) override {
+            const bool refused = std::string(entry.name) == "txtNumber";
+            return std::make_unique<MemoryPeer>(focus, refused ? 0 : static_cast<NativeHandle>(0x1000 + row));
+        }
+        MemoryFocus focus;
+    } factory;
+    Form form(std::make_unique<MemoryWindowPeer>(0x100));
+    EXPECT_EQ(std::optional<std::wstring>(L"482 : ウィンドウを作成できません: txtNumber"),
+              FailureMessage([&] { BuildControls(form, ui::MainWindowLayout(), factory); }));
+
+    const std::pair<std::function<void()>, std::optional<std::wstring>> cases[] = {
+        {[] {}, std::nullopt},
+        {[] { throw std::bad_alloc(); }, L"7 : メモリが不足しています。"},
+        {[] { throw std::out_of_range("no control"); }, L"51 : 予期しないエラーが発生しました。"},
+    };
+    for (const auto& [fn, message] : cases) EXPECT_EQ(message, FailureMessage(fn));
+}
+
+// Destroying a real window sends notifications that look its controls up, so
+// the window must go while they still exist.
+TEST(FormLifetime, TheWindowGoesBeforeItsControls) {
+    struct Window : MemoryWindowPeer {
+        explicit Window(Log& log) : MemoryWindowPeer(0x100), log(log) {}
+        ~Window() override { log.push_back("window"); }
+        Log& log;
+    };
+    struct Peer : MemoryPeer {
+        Peer(MemoryFocus& focus, Log& log) : MemoryPeer(focus, 0x10), log(log) {}
+        ~Peer() override { log.push_back("control"); }
+        Log& log;
+    };
+    Log log;
+    MemoryFocus focus;
+    {
+        Form form(std::make_unique<Window>(log));
+        form.Add(std::make_unique<Control>("txtNumber", ControlKind::TextBox, std::make_unique<Peer>(focus, log)));
+    }
+    EXPECT_EQ((Log{"window", "control"}), log);
 }
 
 }  // namespace

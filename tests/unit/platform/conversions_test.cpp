@@ -120,15 +120,16 @@ TEST(NumberToText, WritesSignificantDigitsLikeGeneralFormat) {
     for (const auto& [text, expected] : cases) EXPECT_EQ(expected, text);
 }
 
-TEST(FormatZeroPadded, PadsToTheMaskWidthAndRoundsHalvesAwayFromZero) {
+TEST(FormatZeroPadded, PadsToTheMaskWidthAndRoundsHalvesToEven) {
     const std::pair<std::wstring, std::wstring> cases[] = {
         {FormatZeroPadded(1, L"00"), L"01"},          {FormatZeroPadded(101, L"00"), L"101"},
         {FormatZeroPadded(-5, L"00"), L"-05"},        {FormatZeroPadded(0, L"000"), L"000"},
         {FormatZeroPadded(7, L""), L"7"},             {FormatZeroPadded(L"099", L"0000", kDot), L"0099"},
         {FormatZeroPadded(L"-5", L"00", kDot), L"-05"}, {FormatZeroPadded(L" 7 ", L"00", kDot), L"07"},
-        {FormatZeroPadded(L"1.5", L"00", kDot), L"02"}, {FormatZeroPadded(L"2.5", L"00", kDot), L"03"},
-        {FormatZeroPadded(L"-2.5", L"00", kDot), L"-03"}, {FormatZeroPadded(L"1,5", L"00", kComma), L"02"},
-        {FormatZeroPadded(L"-0.4", L"00", kDot), L"00"},
+        {FormatZeroPadded(L"1.5", L"00", kDot), L"02"}, {FormatZeroPadded(L"2.5", L"00", kDot), L"02"},
+        {FormatZeroPadded(L"-2.5", L"00", kDot), L"-02"}, {FormatZeroPadded(L"1,5", L"00", kComma), L"02"},
+        {FormatZeroPadded(L"-0.4", L"00", kDot), L"00"}, {FormatZeroPadded(L"-0.5", L"00", kDot), L"00"},
+        {FormatZeroPadded(L"0.5", L"000", kDot), L"000"}, {FormatZeroPadded(L"2.51", L"00", kDot), L"03"},
         {FormatZeroPadded(L"1e20", L"00", kDot), L"100000000000000000000"},
         // Text that is no number, or an empty mask, leaves the text as it is.
         {FormatZeroPadded(L"", L"00", kDot), L""},    {FormatZeroPadded(L"abc", L"000", kDot), L"abc"},

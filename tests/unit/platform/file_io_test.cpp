@@ -89,12 +89,22 @@ TEST_F(FileIoTest, MissingFilesAndDirectoriesCannotBeReadOrMeasured) {
     }
 }
 
-TEST(TemporarySiblingPath, StaysInTheTargetDirectory) {
-    EXPECT_EQ(L"C:\\pics\\~Screen01.bmp.7.tmp", TemporarySiblingPath(L"C:\\pics\\Screen01.bmp", L"7"));
-    EXPECT_EQ(L"/tmp/a/~b.txt.x.tmp", TemporarySiblingPath(L"/tmp/a/b.txt", L"x"));
-    EXPECT_EQ(L"~Scrimble.ini.1-2.tmp", TemporarySiblingPath(L"Scrimble.ini", L"1-2"));
-    EXPECT_EQ(L"C:~x.txt.9.tmp", TemporarySiblingPath(L"C:x.txt", L"9"));
-    EXPECT_EQ(L"C:/mixed\\~a.9.tmp", TemporarySiblingPath(L"C:/mixed\\a", L"9"));
+TEST(TemporarySiblingPath, StaysInTheTargetDirectoryAndIsNoLongerThanItsName) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"C:\\pics\\Screen01.bmp", L"C:\\pics\\~234abcd.tmp"},  {L"/tmp/a/b.txt", L"/tmp/a/~cd.tmp"},
+        {L"Scrimble.ini", L"~234abcd.tmp"},  {L"C:x.txt", L"C:~cd.tmp"},  {L"C:/mixed\\a", L"C:/mixed\\~cd.tmp"},
+        {L"D:\\" + std::wstring(40, L'n') + L".bmp", L"D:\\~1234abcd.tmp"},
+    };
+    for (const auto& [target, scratch] : cases) EXPECT_EQ(scratch, TemporarySiblingPath(target, 0x1234abcdUL));
+}
+
+// A name as long as the system allows: a scratch name built from it would not be.
+TEST_F(FileIoTest, ReplacesAFileWhoseNameIsAtTheLengthLimit) {
+    const std::string name = std::string(251, 'n') + ".bmp";
+    WriteDirectly(name, "old");
+    ReplaceFileContents(dir.File(name), std::string("new"));
+    EXPECT_EQ(std::optional<std::string>("new"), ReadWholeFile(dir.File(name)));
+    EXPECT_EQ(Names{name}, dir.Listing());
 }
 
 }  // namespace

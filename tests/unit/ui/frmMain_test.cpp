@@ -199,6 +199,25 @@ TEST_F(FrmMainTest, TwoBoxesWithoutNumbersSettleInTheBoxLeftFirst) {
     EXPECT_EQ(&w.window.txtNumber, Focused());
 }
 
+// Leaving a box without a number by a click that disables it or hides the
+// window drops the focus request; the rule of the other box holds all the same.
+TEST(FrmMainFocusGuard, ADroppedFocusRequestLeavesNoGuardBehind) {
+    for (const char* click : {"chkAutoSave", "cmdFullScreen"}) {
+        SCOPED_TRACE(click);
+        MainWindowHarness w;
+        forms::MemoryFocus& focus = w.memory.focus();
+        w.window.txtNumber.SetText(L"abc");
+        focus.MoveTo(&w.window.txtNumber);
+        focus.Click(&w.memory[click]);
+        EXPECT_EQ(&w.memory[click], focus.Focused());
+        w.window.chkAutoSave.SetValue(1);
+        w.window.txtUp.SetText(L"xyz");
+        focus.MoveTo(&w.window.txtUp);
+        focus.MoveTo(&w.window.txtFile);
+        EXPECT_EQ(&w.window.txtUp, focus.Focused());
+    }
+}
+
 TEST_F(FrmMainTest, OnlyAChosenFolderReplacesTheSaveFolder) {
     const std::pair<std::optional<std::wstring>, std::wstring> cases[] = {
         {L"D:\\pics", L"D:\\pics"}, {std::nullopt, L"D:\\pics"}, {L"", L"D:\\pics"}, {L"E:\\", L"E:\\"}};
@@ -210,6 +229,35 @@ TEST_F(FrmMainTest, OnlyAChosenFolderReplacesTheSaveFolder) {
     ASSERT_EQ(4u, w.services.folderBrowsers.size());
     EXPECT_EQ(w.memory.form().Handle(), w.services.folderBrowsers[0].first);
     EXPECT_EQ(L"ﾌｫﾙﾀﾞを選択してください", w.services.folderBrowsers[0].second);
+}
+
+// The settings file is in code page 932: a folder name it cannot hold is kept
+// by its short form, or refused with a message, and what is kept survives
+// the next start unchanged.
+TEST_F(FrmMainTest, AChosenFolderIsKeptAsTheSettingsFileCanGiveItBack) {
+    w.services.shortPaths = {{L"D:\\café", L"D:\\CAF~1"}, {L"D:\\x\U0001F600", L"D:\\x\U0001F600"}};
+    const struct { std::wstring choice, folder; bool refused; } cases[] = {
+        {L"D:\\画像 ﾊﾟｽ", L"D:\\画像 ﾊﾟｽ", false},  {L"D:\\café", L"D:\\CAF~1", false},
+        {L"D:\\no\u00E9short", L"D:\\CAF~1", true},  // no short form: the previous folder stays
+        {L"D:\\x\U0001F600", L"D:\\CAF~1", true},    // short names switched off: the same long name
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.choice));
+        w.services.messageBoxes.clear();
+        w.services.folderChoice = c.choice;
+        w.window.cmdPath.OnUserClick();
+        EXPECT_EQ(c.folder, w.window.lblPath.Caption());
+        EXPECT_EQ(c.refused ? Texts{L"52 : 設定ファイルに保存できない文字がフォルダ名に含まれています: " + c.choice}
+                            : Texts{},
+                  w.services.messageBoxes);
+
+        int cancel = 0;
+        w.window.Form_Unload(cancel);
+        MainWindowHarness next;
+        next.window.settingsPath = w.window.settingsPath;
+        next.window.Form_Load();
+        EXPECT_EQ(c.folder, next.window.lblPath.Caption());
+    }
 }
 
 TEST_F(FrmMainTest, ExplorerOpensTheFolderShownHomeTheHomePageAndGreyedButtonsNothing) {

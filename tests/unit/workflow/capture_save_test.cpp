@@ -91,6 +91,27 @@ TEST_F(CaptureSaveTest, NumberKeepsTheWidthOfItsText) {
     EXPECT_EQ(Texts{}, w.services.messageBoxes);
 }
 
+// The name rounds a fraction the way the advance does (halves to even), so
+// the second capture never lands on the first one's file.
+TEST(CaptureSaveFraction, ConsecutiveCapturesNeverShareAName) {
+    const struct { std::wstring number, step; Texts names; } cases[] = {
+        {L"0.5", L"1", {L"000", L"001", L"002"}},   {L"2.5", L"1", {L"002", L"003", L"004"}},
+        {L"-0.5", L"1", {L"0000", L"0001", L"0002"}}, {L"0.5", L"10", {L"000", L"010", L"020"}},
+        {L"2.5", L"10", {L"002", L"012", L"022"}},  {L"-0.5", L"10", {L"0000", L"0010", L"0020"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.number) + " step " + ::testing::PrintToString(c.step));
+        test::MainWindowHarness w;
+        Arrange(w);
+        w.window.txtNumber.SetText(c.number);
+        w.window.txtUp.SetText(c.step);
+        for (int capture = 0; capture < 3; ++capture) w.window.CaptureSave();
+        Texts expected;
+        for (const std::wstring& name : c.names) expected.push_back(L"C:\\pics\\Screen" + name + L".bmp");
+        EXPECT_EQ(expected, SavedPaths(w));
+    }
+}
+
 TEST_F(CaptureSaveTest, OnlyAnUncheckedBoxSavesNothing) {
     w.window.chkAutoSave.SetValue(2);  // greyed still saves
     w.window.CaptureSave();
@@ -133,6 +154,8 @@ TEST_F(CaptureSaveTest, FailureShowsTheErrorAndKeepsTheNumber) {
          L"Screenab.bmp", L"13 : 数値ではありません。", L"ab"},
         {"write fails", [](auto& w) { w.services.saveError = FileWriteError(L"C:\\pics\\Screen01.bmp"); },
          L"", L"75 : ファイルに書き込めません: C:\\pics\\Screen01.bmp", L"01"},
+        {"picture cannot be encoded", [](auto& w) { w.services.saveError = PictureEncodeError(); },
+         L"", L"481 : 画像を BMP 形式に変換できません。", L"01"},
         {"number too long to count", [](auto& w) { w.memory.peer("txtNumber").SetText(std::wstring(32767, L'0')); },
          L"", L"6 : オーバーフローしました。", std::wstring(32767, L'0')},
     };

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/file_io.h"
 #include "support/main_window_harness.h"
+#include "support/test_util.h"
 
 namespace scrimble {
 namespace {
@@ -118,6 +120,32 @@ TEST(CaptureDelay, EndsAtTheFirstReadingAfterTheTarget) {
         EXPECT_EQ(c.passes, w.services.CallCount("IdleWait"));
         EXPECT_EQ(c.passes + 2, w.services.CallCount("NowSeconds"));  // the target, then one per check
         EXPECT_EQ(true, w.services.idleWaitMilliseconds > 0 && w.services.idleWaitMilliseconds <= 50 * c.passes);
+    }
+}
+
+// A close handled while the window is hidden writes the settings and ends the
+// program; the command then stops, so no file takes a number that the
+// settings file hands out again at the next start.
+TEST(CaptureCommandEnd, ACloseWhileHiddenStopsTheCommand) {
+    const struct { const char* when; int pass; } cases[] = {{"hiding", 1}, {"delay", 2}, {"delay end", 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.when);
+        test::TempDirectory dir;
+        MainWindowHarness w;
+        w.window.settingsPath = dir.File("Scrimble.ini");
+        w.window.cboTimer.SetListIndex(2);
+        w.window.cboTime.SetListIndex(1);  // "2": three passes
+        w.window.txtNumber.SetText(L"01");
+        w.OnEachPass([&] {
+            int cancel = 0;
+            if (w.services.doEventsCount == c.pass) w.window.Form_Unload(cancel);
+        });
+        w.window.cmdFullScreen_Click();
+        EXPECT_EQ(c.pass, w.services.doEventsCount);  // nothing waited for after the close
+        EXPECT_EQ(0, w.services.CallCount("CaptureFullScreen") + w.services.CallCount("SavePictureAsBmp"));
+        EXPECT_EQ(L"01", w.window.txtNumber.Text());
+        EXPECT_NE(std::string::npos, ReadWholeFile(w.window.settingsPath).value_or("").find("No        :01\r\n"));
+        EXPECT_EQ(std::vector<std::wstring>{}, w.services.messageBoxes);
     }
 }
 

@@ -116,10 +116,21 @@ void MainWindow::CreateFont() {
 }
 
 void MainWindow::ResizeToClient() {
-    RECT rect{0, 0, Px(definition_.clientWidthTwips), Px(definition_.clientHeightTwips)};
+    const int width = Px(definition_.clientWidthTwips);
+    const int height = Px(definition_.clientHeightTwips);
+    RECT rect{0, 0, width, height};
     AdjustForDpi(rect, dpi_);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SIZE outer{rect.right - rect.left, rect.bottom - rect.top};
+    // A frame drawn at another scale than the one asked for (Wine draws it at
+    // the system's) is measured and made up for once.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT client;
+        ::GetClientRect(hwnd_, &client);
+        if (client.right == width && client.bottom == height) break;
+        outer.cx += width - client.right;
+        outer.cy += height - client.bottom;
+    }
 }
 
 void MainWindow::LayoutControls() {
@@ -346,7 +357,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED: {
             ApplyDpi(HIWORD(wParam));
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            if (!placing_) {
+            if (suggested != nullptr && !placing_) {
                 ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
                                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
             }

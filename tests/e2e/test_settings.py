@@ -9,6 +9,8 @@ after start, the controls, the window's place, and the file after Esc.
 
 import os
 
+import pytest
+
 import rig
 
 # Starting the 32-bit program goes through an emulator on this machine and
@@ -226,6 +228,48 @@ def test_position_outside_every_monitor_falls_back_to_the_default_place():
         expected = ini_bytes(["FormTop   :10", "FormLeft  :10"] + lines[2:])
         checks.equal(app.read_file("Scrimble.ini", encoding=None), expected,
                      "file written back with the place the window really had")
+        checks.done()
+    finally:
+        app.stop()
+
+
+WM_CLOSE = 0x0010
+WM_SYSCOMMAND = 0x0112
+SC_MINIMIZE = 0xF020
+
+
+def drag_window_to(app, left, top):
+    """Drags the window by its caption, as a user moves it, to put its outer
+    top-left corner there."""
+    rect = app.tree()["rect"]
+    x, y = rect["x"] + 60, rect["y"] + 8
+    app.xdotool("mousemove", "--sync", x, y)
+    app.xdotool("mousedown", 1)
+    for step in range(1, 6):
+        app.xdotool("mousemove", x + (left - rect["x"]) * step // 5, y + (top - rect["y"]) * step // 5)
+    app.xdotool("mouseup", 1)
+    app.wait_until(lambda: (app.tree()["rect"]["x"], app.tree()["rect"]["y"]) == (left, top), what="the move")
+
+
+@pytest.mark.parametrize("dpi", [96, 144, 192])
+def test_moved_window_closed_while_minimised_reopens_where_it_was(dpi):
+    # An odd pixel place: at 192 DPI its twips are no whole number.
+    place = (123, 77)
+    app = rig.Session(start=False, dpi=dpi, width=1920, height=1080, ini=DEFAULT_FILE)
+    try:
+        app.launch(timeout=START_TIMEOUT)
+        drag_window_to(app, *place)
+        app.probe("post", app.title, WM_SYSCOMMAND, SC_MINIMIZE, 0)
+        app.wait_until(lambda: app.tree()["minimized"], what="the window to be minimised")
+        app.probe("post", app.title, WM_CLOSE, 0, 0)
+        checks = rig.Checks()
+        checks.equal(app.wait_exit(EXIT_TIMEOUT), 0, "exit code after closing")
+        saved = dict(line.split(":", 1) for line in app.read_file("Scrimble.ini").splitlines()[:2])
+        checks.equal((round(float(saved["FormLeft  "]) * dpi / 1440), round(float(saved["FormTop   "]) * dpi / 1440)),
+                     place, f"place saved in twips at {dpi} DPI ({saved})")
+        app.launch(timeout=START_TIMEOUT)
+        rect = app.tree()["rect"]
+        checks.equal((rect["x"], rect["y"]), place, "place after reopening")
         checks.done()
     finally:
         app.stop()

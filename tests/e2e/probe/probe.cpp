@@ -156,22 +156,11 @@ std::wstring ClassOf(HWND hwnd) {
 
 bool ClassIs(HWND hwnd, const wchar_t* name) { return lstrcmpiW(ClassOf(hwnd).c_str(), name) == 0; }
 
-// DPI functions of Windows 10; null elsewhere.
-template <typename Fn>
-Fn User32(const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
-
 UINT SystemDpi() {
   HDC screen = GetDC(nullptr);
   UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
   ReleaseDC(nullptr, screen);
   return dpi;
-}
-
-int MetricForDpi(int index, UINT dpi) {
-  static const auto forDpi = User32<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
-  return forDpi ? forDpi(index, dpi) : MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(SystemDpi()));
 }
 
 BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
@@ -631,89 +620,51 @@ int Clipboard(Json& json, const std::vector<POINT>& points) {
 
 // ---------------------------------------------------------------- text fit
 
-// The font a control draws with. Wine passes no WM_GETFONT between processes;
-// then the window's rule stands in: the system's message font at its DPI.
-HFONT ControlFont(HWND hwnd, UINT dpi) {
-  LOGFONTW font{};
-  auto own = reinterpret_cast<HFONT>(Ask(hwnd, WM_GETFONT, 0, 0));
-  if (own && GetObjectW(own, sizeof font, &font) == sizeof font) return CreateFontIndirectW(&font);
-  static const auto forDpi = User32<BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT)>("SystemParametersInfoForDpi");
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (!forDpi || !forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
-                                            static_cast<int>(SystemDpi()));
-  }
-  return CreateFontIndirectW(&metrics.lfMessageFont);
-}
-
-SIZE Extent(HDC dc, const std::wstring& text) {
-  SIZE size{0, 0};
-  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-  if (text.empty()) {
-    TEXTMETRICW metrics{};
-    GetTextMetricsW(dc, &metrics);
-    size.cy = metrics.tmHeight;
-  }
-  return size;
+// Wine passes no WM_GETFONT between processes, so texts are measured in the
+// font the window gives its controls: the system's message font, which a
+// DPI-aware process gets at the system DPI, the window's on one monitor.
+SIZE TextSize(HDC dc, const std::wstring& text, LONG wrapWidth = 0) {
+  RECT rect{0, 0, wrapWidth, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+            DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (wrapWidth ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE));
+  return {rect.right, rect.bottom};
 }
 
 // The client size a control needs to show its text unclipped, by how each
 // kind lays it out; false for controls that show no text of their own.
-bool NeededSize(HWND hwnd, HDC dc, UINT dpi, SIZE& need) {
-  const std::wstring cls = ClassOf(hwnd);
-  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+bool NeededSize(HWND hwnd, HDC dc, SIZE& need) {
+  const LONG kind = GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK;
+  const bool button = ClassIs(hwnd, L"Button");
   const std::wstring text = WindowText(hwnd);
   RECT client{};
   GetClientRect(hwnd, &client);
-  const SIZE line = Extent(dc, text);
-  if (lstrcmpiW(cls.c_str(), L"Static") == 0) {
-    // Wrapped at the label's width, as SS_EDITCONTROL does.
-    RECT rect{0, 0, client.right, 0};
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
-              DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_EXPANDTABS | DT_NOPREFIX);
-    need = {rect.right, rect.bottom};
-    return true;
-  }
-  if (lstrcmpiW(cls.c_str(), L"Button") == 0) {
-    const LONG kind = style & BS_TYPEMASK;
-    if (kind == BS_GROUPBOX) {
-      // The caption sits in the frame's top edge, indented by about a character.
-      TEXTMETRICW metrics{};
-      GetTextMetricsW(dc, &metrics);
-      need = {line.cx + 2 * metrics.tmAveCharWidth, line.cy};
-      return true;
-    }
-    if (kind == BS_CHECKBOX || kind == BS_AUTOCHECKBOX || kind == BS_3STATE || kind == BS_AUTO3STATE) {
-      // The box, a gap of about half a character, the caption.
-      TEXTMETRICW metrics{};
-      GetTextMetricsW(dc, &metrics);
-      need = {MetricForDpi(SM_CXMENUCHECK, dpi) + metrics.tmAveCharWidth / 2 + line.cx, line.cy};
-      return true;
-    }
-    return false;  // picture buttons: their text is their accessible name
-  }
-  if (lstrcmpiW(cls.c_str(), L"Edit") == 0) {
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  need = TextSize(dc, text);
+  if (ClassIs(hwnd, L"Static")) {
+    need = TextSize(dc, text, client.right);  // wrapped, as SS_EDITCONTROL does
+  } else if (button && kind == BS_GROUPBOX) {
+    need.cx += 2 * metrics.tmAveCharWidth;  // the caption is indented in the top edge
+  } else if (button && kind != BS_OWNERDRAW && kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON) {
+    need.cx += GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth / 2;  // the box and a gap
+  } else if (ClassIs(hwnd, L"Edit")) {
     const auto margins = static_cast<DWORD>(Ask(hwnd, EM_GETMARGINS, 0, 0));
-    need = {line.cx + LOWORD(margins) + HIWORD(margins), line.cy};
-    return true;
-  }
-  if (lstrcmpiW(cls.c_str(), L"ComboBox") == 0) {
-    // The widest item beside the drop-down button, inside the 3-D edge and
-    // a pixel of room around the text.
-    LONG widest = 0;
-    const LRESULT count = Ask(hwnd, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
+    need.cx += LOWORD(margins) + HIWORD(margins);
+  } else if (ClassIs(hwnd, L"ComboBox")) {
+    // The widest item beside the drop-down button, inside the 3-D edge with
+    // a pixel of room around it.
+    need.cx = 0;
+    for (LRESULT i = 0, count = Ask(hwnd, CB_GETCOUNT, 0, 0); i < count; ++i) {
       std::vector<wchar_t> item(static_cast<size_t>(std::max<LRESULT>(Ask(hwnd, CB_GETLBTEXTLEN, i, 0), 0)) + 1);
-      const LRESULT copied = Ask(hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
-      widest = std::max(widest, Extent(dc, std::wstring(item.data(), static_cast<size_t>(std::max<LRESULT>(copied, 0)))).cx);
+      Ask(hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+      need.cx = std::max(need.cx, TextSize(dc, item.data()).cx);
     }
-    need = {widest + MetricForDpi(SM_CXVSCROLL, dpi) + 2 * MetricForDpi(SM_CXEDGE, dpi) + 2,
-            line.cy + 2 * MetricForDpi(SM_CYEDGE, dpi) + 2};
-    return true;
+    need.cx += GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE) + 2;
+    need.cy += 2 * GetSystemMetrics(SM_CYEDGE) + 2;
+  } else {
+    return false;  // picture buttons (their text is their accessible name), the preview, the status bar
   }
-  return false;
+  return true;
 }
 
 int TextFit(Json& json, const std::wstring& title) {
@@ -723,30 +674,27 @@ int TextFit(Json& json, const std::wstring& title) {
     json.Key("error").Str("window not found").Key("title").Str(title).EndObject();
     return 2;
   }
-  // Wine 8 answers GetDpiForWindow for another process's window with 96
-  // whatever the scale; on one monitor the window's DPI is the system's.
-  const UINT dpi = SystemDpi();
-  json.Key("controls").BeginArray();
-  std::vector<HWND> controls;
-  for (HWND child = GetWindow(top, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) controls.push_back(child);
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
   ScreenDc screen;
-  for (HWND hwnd : controls) {
-    HFONT font = ControlFont(hwnd, dpi);
-    HGDIOBJ previous = SelectObject(screen.dc, font);
+  HGDIOBJ previous = SelectObject(screen.dc, font);
+  json.Key("controls").BeginArray();
+  for (HWND hwnd = GetWindow(top, GW_CHILD); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
     SIZE need{};
-    const bool shown = NeededSize(hwnd, screen.dc, dpi, need);
-    SelectObject(screen.dc, previous);
-    DeleteObject(font);
-    if (!shown) continue;
+    if (!NeededSize(hwnd, screen.dc, need)) continue;
     RECT client{};
     GetClientRect(hwnd, &client);
     json.BeginObject();
-    json.Key("id").Int(GetDlgCtrlID(hwnd)).Key("class").Str(ClassOf(hwnd)).Key("text").Str(WindowText(hwnd));
+    json.Key("id").Int(GetDlgCtrlID(hwnd)).Key("text").Str(WindowText(hwnd));
     json.Key("client").BeginObject().Key("w").Int(client.right).Key("h").Int(client.bottom).EndObject();
     json.Key("need").BeginObject().Key("w").Int(need.cx).Key("h").Int(need.cy).EndObject();
     json.EndObject();
   }
   json.EndArray();
+  SelectObject(screen.dc, previous);
+  DeleteObject(font);
   json.EndObject();
   return 0;
 }
@@ -919,13 +867,8 @@ int Serve() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  // Pixels as they are: no scaling of what a DPI-unaware process would see.
-  using SetAwareness = BOOL(WINAPI*)(HANDLE);
-  if (auto aware = User32<SetAwareness>("SetProcessDpiAwarenessContext")) {
-    aware(reinterpret_cast<HANDLE>(-4));  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2
-  } else {
-    SetProcessDPIAware();
-  }
+  // Pixels and metrics as they are, not scaled to 96 DPI.
+  SetProcessDPIAware();
   std::vector<std::wstring> args(argv + 1, argv + argc);
   if (args.size() == 1 && args[0] == L"serve") return Serve();
   Json json;

@@ -60,8 +60,8 @@ void PaintOverflowingLabel(HWND label, const std::wstring& text) {
     RECT client;
     ::GetClientRect(label, &client);
     // The colours and brush the window gives its labels, as the label itself asks.
-    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(::GetParent(label), WM_CTLCOLORSTATIC,
-                                                         reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
+    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(
+        ::GetParent(label), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
     ::FillRect(dc, &client, brush != nullptr ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
     if (!::IsWindowEnabled(label)) ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
     ::SetBkMode(dc, TRANSPARENT);
@@ -71,7 +71,8 @@ void PaintOverflowingLabel(HWND label, const std::wstring& text) {
     const int lineHeight = std::max(1, static_cast<int>(metrics.tmHeight));
     RECT line{0, 0, client.right, lineHeight};
     size_t start = 0;
-    for (int lines = std::max(1, static_cast<int>(client.bottom) / lineHeight); lines > 1 && start < text.size(); --lines) {
+    const int lines = std::max(1, static_cast<int>(client.bottom) / lineHeight);
+    for (int filled = 1; filled < lines && start < text.size(); ++filled) {
         int fit = 0;
         SIZE size{};
         ::GetTextExtentExPointW(dc, text.c_str() + start, static_cast<int>(text.size() - start), client.right, &fit,

@@ -4,7 +4,7 @@
 #   make test        unit tests, fuzzing, then the end-to-end tests under Wine, one summary
 #   make unit | e2e  parts of `make test` (e2e: ARCH=32|64 picks one architecture)
 #   make fuzz        the settings fuzz target (FUZZ_SECONDS=...)
-#   make screenshot  refresh docs/screenshot.png
+#   make screenshot  refresh docs/screenshot.png and docs/screenshot-144dpi.png
 #   make dist        release zips for x86 and x64 in dist/, with SHA256SUMS
 
 SHELL := /bin/bash
@@ -73,6 +73,7 @@ fuzz: deps
 
 screenshot: win64 probe
 	python3 scripts/run.py --arch 64 --headless --screenshot docs/screenshot.png
+	python3 scripts/run.py --arch 64 --headless --dpi 144 --screenshot docs/screenshot-144dpi.png
 
 dist: deps
 	python3 scripts/dist.py

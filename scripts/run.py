@@ -34,6 +34,8 @@ def main():
                         help="use a private X server even when $DISPLAY is set")
     parser.add_argument("--screenshot", metavar="PNG",
                         help="save a picture of the window here (implies --headless)")
+    parser.add_argument("--dpi", type=int,
+                        help="display scale in dots per inch for --screenshot (96 = 100 %%)")
     parser.add_argument("--arch", choices=("32", "64"),
                         help="which build to start; default: the 32-bit one where this kernel "
                              "runs 32-bit code itself, else the 64-bit one")
@@ -55,7 +57,7 @@ def main():
     if options.screenshot:
         # A fresh prefix and working directory: the picture shows the
         # program's own defaults, not what earlier runs left behind.
-        session = rig.Session()
+        session = rig.Session(dpi=options.dpi)
     else:
         session = rig.Session(prefix=os.path.join(rig.BUILD, "wine-run"),
                               workdir=os.path.join(rig.BUILD, "run"))

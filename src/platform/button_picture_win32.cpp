@@ -36,7 +36,17 @@ private:
     int stretchMode_;
 };
 
+// The raised edge that DrawFrameControl gives a push button, each side.
+constexpr int kButtonEdge = 2;
+
 }  // namespace
+
+int PictureScale(int buttonWidth, int buttonHeight, int pictureWidth, int pictureHeight) {
+    if (pictureWidth <= 0 || pictureHeight <= 0) return 1;
+    const int across = (buttonWidth - 2 * kButtonEdge) / pictureWidth;
+    const int down = (buttonHeight - 2 * kButtonEdge) / pictureHeight;
+    return std::max(1, std::min(across, down));
+}
 
 void DrawButtonPicture(HDC dc, int x, int y, int width, int height, HBITMAP picture, int sourceWidth,
                        int sourceHeight, bool disabled) {

@@ -41,6 +41,68 @@ LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     return result;
 }
 
+// How a label lays out its text (SS_LEFT | SS_EDITCONTROL | SS_NOPREFIX).
+constexpr UINT kLabelTextFormat = DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
+
+bool LabelTextFits(HWND label, const std::wstring& text, const RECT& client) {
+    WindowDc dc(label);
+    Selection font(dc.get(), reinterpret_cast<HGDIOBJ>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+    RECT needed{0, 0, client.right, 0};
+    ::DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &needed, kLabelTextFormat | DT_CALCRECT);
+    return needed.bottom <= client.bottom;
+}
+
+// A text too long for its label fills the lines but the last, which shows
+// the rest with the system's path ellipsis: the end of a folder path, which
+// tells folders apart, stays in view.
+void PaintOverflowingLabel(HWND label, const std::wstring& text) {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(label, &paint);
+    RECT client;
+    ::GetClientRect(label, &client);
+    // The colours and brush the window gives its labels, as the label itself asks.
+    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(
+        ::GetParent(label), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
+    ::FillRect(dc, &client, brush != nullptr ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
+    if (!::IsWindowEnabled(label)) ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
+    ::SetBkMode(dc, TRANSPARENT);
+    Selection font(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    const int lineHeight = std::max(1, static_cast<int>(metrics.tmHeight));
+    RECT line{0, 0, client.right, lineHeight};
+    size_t start = 0;
+    const int lines = std::max(1, static_cast<int>(client.bottom) / lineHeight);
+    for (int filled = 1; filled < lines && start < text.size(); ++filled) {
+        int fit = 0;
+        SIZE size{};
+        ::GetTextExtentExPointW(dc, text.c_str() + start, static_cast<int>(text.size() - start), client.right, &fit,
+                                nullptr, &size);
+        fit = std::max(fit, 1);
+        ::DrawTextW(dc, text.c_str() + start, fit, &line, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+        start += static_cast<size_t>(fit);
+        ::OffsetRect(&line, 0, lineHeight);
+    }
+    std::wstring rest = text.substr(start);
+    ::DrawTextW(dc, rest.data(), static_cast<int>(rest.size()), &line,
+                DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
+    ::EndPaint(label, &paint);
+}
+
+// Labels paint themselves unless their text is too long for them.
+LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_PAINT) {
+        const std::wstring text = WindowText(hwnd);
+        RECT client;
+        ::GetClientRect(hwnd, &client);
+        if (!LabelTextFits(hwnd, text, client)) {
+            PaintOverflowingLabel(hwnd, text);
+            return 0;
+        }
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 // The preview: the picture stretched over the whole control.
 LRESULT CALLBACK PreviewProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCHITTEST) return HTCLIENT;  // so that its tooltip shows
@@ -254,6 +316,7 @@ std::unique_ptr<forms::ControlPeer> ControlPeerFactory::CreatePeer(const forms::
     auto peer = std::make_unique<WindowControlPeer>(window_, hwnd, entry.kind);
     if (entry.kind == ControlKind::StatusBar) ::SendMessageW(hwnd, SB_SIMPLE, TRUE, 0);
     if (entry.kind == ControlKind::TextBox) ::SetWindowSubclass(hwnd, TextBoxProc, 1, 0);
+    if (entry.kind == ControlKind::Label) ::SetWindowSubclass(hwnd, LabelProc, 1, 0);
     if (entry.imeDisabled) ::ImmAssociateContextEx(hwnd, nullptr, 0);
     if (entry.pictureId != 0) {
         peer->SetButtonBitmap(static_cast<HBITMAP>(::LoadImageW(
@@ -321,9 +384,12 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item) {
     HBITMAP bitmap = peer != nullptr ? peer->ButtonBitmap() : nullptr;
     BITMAP info{};
     if (bitmap != nullptr && ::GetObjectW(bitmap, sizeof(info), &info) != 0) {
-        const int x = rect.left + (rect.right - rect.left - info.bmWidth) / 2 + (pushed ? 1 : 0);
-        const int y = rect.top + (rect.bottom - rect.top - info.bmHeight) / 2 + (pushed ? 1 : 0);
-        DrawButtonPicture(dc, x, y, info.bmWidth, info.bmHeight, bitmap, info.bmWidth, info.bmHeight, disabled);
+        const int scale = PictureScale(rect.right - rect.left, rect.bottom - rect.top, info.bmWidth, info.bmHeight);
+        const int width = info.bmWidth * scale;
+        const int height = info.bmHeight * scale;
+        const int x = rect.left + (rect.right - rect.left - width) / 2 + (pushed ? 1 : 0);
+        const int y = rect.top + (rect.bottom - rect.top - height) / 2 + (pushed ? 1 : 0);
+        DrawButtonPicture(dc, x, y, width, height, bitmap, info.bmWidth, info.bmHeight, disabled);
     }
     if ((item.itemState & ODS_FOCUS) != 0) {
         RECT focus = rect;

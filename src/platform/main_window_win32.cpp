@@ -3,12 +3,12 @@
 #include <commctrl.h>
 
 #include <climits>
-#include <cmath>
 #include <exception>
 
 #include "platform/control_peers_win32.h"
 #include "platform/errors.h"
 #include "platform/form_builder.h"
+#include "platform/twips.h"
 
 namespace scrimble::win32 {
 
@@ -18,6 +18,7 @@ constexpr wchar_t kWindowClass[] = L"ScrimbleMainWindow";
 constexpr UINT kFocusRequest = WM_APP + 1;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
+constexpr int kToolTipWidthTwips = 6000;
 
 UINT WindowDpi(HWND hwnd) {
     static const auto getDpiForWindow = SystemFunction<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
@@ -25,8 +26,7 @@ UINT WindowDpi(HWND hwnd) {
         const UINT dpi = getDpiForWindow(hwnd);
         if (dpi != 0) return dpi;
     }
-    WindowDc screen(nullptr);
-    return static_cast<UINT>(::GetDeviceCaps(screen.get(), LOGPIXELSX));
+    return SystemDpi();
 }
 
 void AdjustForDpi(RECT& rect, UINT dpi) {
@@ -43,9 +43,8 @@ NONCLIENTMETRICSW NonClientMetrics(UINT dpi) {
     metrics.cbSize = sizeof(metrics);
     if (forDpi != nullptr && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) return metrics;
     ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    WindowDc screen(nullptr);
-    const int systemDpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
-    metrics.lfMessageFont.lfHeight = ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), systemDpi);
+    metrics.lfMessageFont.lfHeight =
+        ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
     return metrics;
 }
 
@@ -58,6 +57,13 @@ int ShiftState() {
 }
 
 }  // namespace
+
+UINT SystemDpi() {
+    static const auto getDpiForSystem = SystemFunction<UINT(WINAPI*)()>(L"user32.dll", "GetDpiForSystem");
+    if (getDpiForSystem != nullptr) return getDpiForSystem();
+    WindowDc screen(nullptr);
+    return static_cast<UINT>(::GetDeviceCaps(screen.get(), LOGPIXELSX));
+}
 
 MainWindow::MainWindow(HINSTANCE instance, const WindowDefinition& definition)
     : instance_(instance), definition_(definition) {
@@ -93,7 +99,7 @@ MainWindow::MainWindow(HINSTANCE instance, const WindowDefinition& definition)
                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                      instance, nullptr);
         if (tooltip_ == nullptr) throw WindowCreationError(TOOLTIPS_CLASSW);
-        ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Px(6000));
+        ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Px(kToolTipWidthTwips));
     } catch (...) {
         // No destructor runs for a half-made object: the window must not
         // outlive it with a pointer to it.
@@ -130,10 +136,21 @@ bool MainWindow::CreateFont() {
 }
 
 void MainWindow::ResizeToClient() {
-    RECT rect{0, 0, Px(definition_.clientWidthTwips), Px(definition_.clientHeightTwips)};
+    const int width = Px(definition_.clientWidthTwips);
+    const int height = Px(definition_.clientHeightTwips);
+    RECT rect{0, 0, width, height};
     AdjustForDpi(rect, dpi_);
-    ::SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SIZE outer{rect.right - rect.left, rect.bottom - rect.top};
+    // A frame drawn at another scale than the one asked for (Wine draws it at
+    // the system's) is measured and made up for once.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        RECT client;
+        ::GetClientRect(hwnd_, &client);
+        if (client.right == width && client.bottom == height) break;
+        outer.cx += width - client.right;
+        outer.cy += height - client.bottom;
+    }
 }
 
 void MainWindow::LayoutControls() {
@@ -148,6 +165,7 @@ void MainWindow::LayoutControls() {
         } else {
             ::SetWindowPos(placed.hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
         }
+        if (toolTipped_.count(placed.hwnd) != 0) PlaceToolRect(placed.hwnd);
     }
     ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -155,20 +173,41 @@ void MainWindow::LayoutControls() {
 void MainWindow::ApplyDpi(UINT dpi) {
     if (dpi == 0 || dpi == dpi_) return;
     dpi_ = dpi;
-    CreateFont();
+    // The controls draw with the old font until the layout hands them the
+    // new one; only then may it go.
+    UniqueFont previous(font_.release());
+    if (!CreateFont()) font_ = std::move(previous);  // the old size rather than none
     ResizeToClient();
     LayoutControls();
+    ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Px(kToolTipWidthTwips));
 }
 
+// Each control's tip hangs on the control itself and, for the times the
+// control is disabled and its mouse messages go to the window instead, on
+// the window under the control's rectangle (tool ID = control ID).
 void MainWindow::SetToolTip(HWND control, const std::wstring& text) {
+    const bool known = !toolTipped_.insert(control).second;
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = const_cast<wchar_t*>(text.c_str());  // copied by the tooltip control
-    const bool known = !toolTipped_.insert(control).second;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
     ::SendMessageW(tooltip_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.uFlags = TTF_SUBCLASS;
+    tool.uId = static_cast<UINT_PTR>(::GetDlgCtrlID(control));
+    ::SendMessageW(tooltip_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (!known) PlaceToolRect(control);
+}
+
+void MainWindow::PlaceToolRect(HWND control) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = hwnd_;
+    tool.uId = static_cast<UINT_PTR>(::GetDlgCtrlID(control));
+    ::GetWindowRect(control, &tool.rect);
+    ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&tool.rect), 2);
+    ::SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void MainWindow::RequestFocus(HWND control) {
@@ -330,8 +369,10 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED: {
             ApplyDpi(HIWORD(wParam));
             const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
-                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            if (suggested != nullptr && !placing_) {
+                ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
             return 0;
         }
         default:
@@ -356,36 +397,45 @@ void MainWindow::SetVisible(bool visible) {
     if (visible) ::SetForegroundWindow(hwnd_);
 }
 
-int MainWindow::TwipsToPixelsX(float twips) const {
-    return static_cast<int>(std::lround(static_cast<double>(twips) * dpi_ / 1440.0));
-}
-
-float MainWindow::PixelsToTwips(int pixels) const {
-    return static_cast<float>(static_cast<double>(pixels) * 1440.0 / dpi_);
+RECT MainWindow::RestoredRect() const {
+    RECT rect{};
+    ::GetWindowRect(hwnd_, &rect);
+    if (!::IsIconic(hwnd_)) return rect;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    if (!::GetWindowPlacement(hwnd_, &placement)) return rect;
+    // The restored place counts from the work area of its monitor, which a
+    // taskbar at the top or left shifts from the screen's origin.
+    rect = placement.rcNormalPosition;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        ::OffsetRect(&rect, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+    }
+    return rect;
 }
 
 float MainWindow::LeftTwips() const {
-    RECT rect;
-    ::GetWindowRect(hwnd_, &rect);
+    const RECT rect = RestoredRect();
     if (rect.left == placedAt_.x && rect.top == placedAt_.y) return leftTwips_;
-    return PixelsToTwips(rect.left);
+    return twips::PixelsToPosition(rect.left, SystemDpi());
 }
 
 float MainWindow::TopTwips() const {
-    RECT rect;
-    ::GetWindowRect(hwnd_, &rect);
+    const RECT rect = RestoredRect();
     if (rect.left == placedAt_.x && rect.top == placedAt_.y) return topTwips_;
-    return PixelsToTwips(rect.top);
+    return twips::PixelsToPosition(rect.top, SystemDpi());
 }
 
 void MainWindow::MoveTwips(float left, float top) {
-    const int x = TwipsToPixelsX(left);
-    const int y = TwipsToPixelsX(top);
-    ::SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    RECT rect;
-    ::GetWindowRect(hwnd_, &rect);
-    leftTwips_ = left;
-    topTwips_ = top;
+    const UINT dpi = SystemDpi();
+    leftTwips_ = twips::ClampPosition(left, dpi);
+    topTwips_ = twips::ClampPosition(top, dpi);
+    placing_ = true;
+    ::SetWindowPos(hwnd_, nullptr, twips::PositionToPixels(leftTwips_, dpi), twips::PositionToPixels(topTwips_, dpi),
+                   0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    placing_ = false;
+    const RECT rect = RestoredRect();
     placedAt_ = {rect.left, rect.top};
 }
 

@@ -20,6 +20,10 @@ namespace scrimble::win32 {
 // The title of message boxes.
 inline constexpr wchar_t kApplicationTitle[] = L"Scrimble";
 
+// The system DPI: window positions and the screen's twips are converted with
+// it, whatever the DPI of the monitor the window is on.
+UINT SystemDpi();
+
 struct WindowDefinition {
     const wchar_t* caption;
     int clientWidthTwips;
@@ -95,8 +99,9 @@ private:
     void LayoutControls();
     void ResizeToClient();
     bool CreateFont();
-    int TwipsToPixelsX(float twips) const;
-    float PixelsToTwips(int pixels) const;
+    void PlaceToolRect(HWND control);
+    // The window's rectangle, or where it comes back to when minimised.
+    RECT RestoredRect() const;
     void Unload();
 
     HINSTANCE instance_;
@@ -116,6 +121,9 @@ private:
     float leftTwips_ = 0;
     float topTwips_ = 0;
     POINT placedAt_{LONG_MIN, LONG_MIN};
+    // Set while MoveTwips places the window: a DPI change that the move
+    // causes keeps the place asked for.
+    bool placing_ = false;
 };
 
 }  // namespace scrimble::win32

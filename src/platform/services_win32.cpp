@@ -8,6 +8,7 @@
 #include "platform/bmp_writer_win32.h"
 #include "platform/errors.h"
 #include "platform/file_io.h"
+#include "platform/twips.h"
 
 namespace scrimble::win32 {
 
@@ -104,13 +105,7 @@ void WindowsServices::WaitForScreenUpdate() {
 }
 
 ScreenTwips WindowsServices::Screen() {
-    const float twipsPerPixel = 1440.0f / static_cast<float>(window_.Dpi());
-    ScreenTwips screen;
-    screen.twipsPerPixelX = twipsPerPixel;
-    screen.twipsPerPixelY = twipsPerPixel;
-    screen.width = static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)) * twipsPerPixel;
-    screen.height = static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)) * twipsPerPixel;
-    return screen;
+    return twips::ScreenInTwips(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), SystemDpi());
 }
 
 NumberLocale WindowsServices::Locale() { return CurrentNumberLocale(); }
@@ -202,11 +197,10 @@ bool WindowsServices::AnotherInstanceRunning() {
 void WindowsServices::EndProgram() { window_.End(); }
 
 bool WindowsServices::PositionOnScreen(float leftTwips, float topTwips) {
-    const double pixelsPerTwip = window_.Dpi() / 1440.0;
     RECT current;
     ::GetWindowRect(window_.hwnd(), &current);
-    const LONG left = static_cast<LONG>(leftTwips * pixelsPerTwip);
-    const LONG top = static_cast<LONG>(topTwips * pixelsPerTwip);
+    const LONG left = twips::PositionToPixels(leftTwips, SystemDpi());
+    const LONG top = twips::PositionToPixels(topTwips, SystemDpi());
     RECT placed{left, top, left + (current.right - current.left), top + (current.bottom - current.top)};
     return ::MonitorFromRect(&placed, MONITOR_DEFAULTTONULL) != nullptr;
 }

@@ -5,7 +5,10 @@ picture of the whole test screen when a test fails.
 A test that takes `app` gets the module's shared session, built by the
 module's make_app() (rig.Session() when it has none) the first time it is
 asked for, and again after a test has ended the program. A test that needs a
-program of its own makes its own rig.Session.
+program of its own makes its own rig.Session. A test that runs at several
+display scales asks for them with
+@pytest.mark.parametrize("dpi", [96, 144], indirect=True): its module's
+make_app(dpi=...) builds one shared session per scale.
 """
 
 import os
@@ -40,7 +43,14 @@ def pytest_report_header(config):
 
 
 @pytest.fixture(scope="module")
-def shared_session():
+def dpi(request):
+    """The display scale of the module's shared session; None leaves the
+    prefix's own (96 DPI)."""
+    return getattr(request, "param", None)
+
+
+@pytest.fixture(scope="module")
+def shared_session(dpi):
     holder = {"session": None, "error": None}
     yield holder
     if holder["session"] is not None:
@@ -48,7 +58,7 @@ def shared_session():
 
 
 @pytest.fixture
-def app(request, shared_session):
+def app(request, shared_session, dpi):
     if shared_session["error"] is not None:
         raise rig.RigError(f"the module's session did not start: {shared_session['error']}")
     session = shared_session["session"]
@@ -57,7 +67,8 @@ def app(request, shared_session):
             session.stop()
             shared_session["session"] = None
         try:
-            session = getattr(request.module, "make_app", rig.Session)()
+            make_app = getattr(request.module, "make_app", rig.Session)
+            session = make_app() if dpi is None else make_app(dpi=dpi)
         except Exception as error:
             shared_session["error"] = error  # not tried again for every later test
             raise

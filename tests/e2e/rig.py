@@ -7,10 +7,11 @@ lets a test drive it with xdotool and look inside it with scrimble-probe.
         assert app.focused_id() == 1021
 
 Session(depth=24, width=1024, height=768, ini=None, start=True, exe=None,
-        title="Scrimble β", display=None, prefix=None, workdir=None, probe32=False)
+        title="Scrimble β", display=None, prefix=None, workdir=None, probe32=False,
+        dpi=None)
   lifecycle  launch() spawn() alive() exit_code() wait_exit(timeout, proc)
              stop() (also on leaving a with block)
-  inspect    tree() controls() focus() focused_id() clipboard(points)
+  inspect    tree() controls() focus() focused_id() clipboard(points) text_fit()
              msgboxes() press_msgbox("OK") windows() probe(cmd, ...)
              probe32(cmd, ...) (32-bit build; clipboard() uses it for bitmaps)
   input      key(*keys) type(text) click(x, y) click_control(id)
@@ -303,12 +304,14 @@ class Session:
     display = an X display to use instead of a private Xvfb; prefix and
     workdir = lasting folders to use (and keep) instead of temporary ones;
     probe32 = start the 32-bit probe at once, alongside the program, for
-    tests that read the clipboard (otherwise it starts at the first need).
+    tests that read the clipboard (otherwise it starts at the first need);
+    dpi = the display scale in dots per inch (96 = 100 %), written into the
+    prefix before anything of Wine starts in it.
     """
 
     def __init__(self, depth=24, width=1024, height=768, ini=None, start=True, exe=None,
                  title=TITLE, log=print, display=None, prefix=None, workdir=None,
-                 probe32=False):
+                 probe32=False, dpi=None):
         self.title = title
         self.exe = os.path.abspath(exe or SCRIMBLE_EXE)
         self.log = log
@@ -345,6 +348,8 @@ class Session:
                 shutil.rmtree(self.prefix, ignore_errors=True)
                 copy_prefix(self.prefix)
             self.env = wine_env(self.prefix, self.display, self.bin)
+            if dpi is not None:
+                self.set_dpi(dpi)
             self.probe_proc = Probe(self.env, os.path.join(self.dir, "probe.log"))
             if probe32:
                 self._start_probe32()
@@ -353,6 +358,12 @@ class Session:
         except BaseException:
             self.stop()
             raise
+
+    def set_dpi(self, dpi):
+        """Sets the prefix's display scale; Wine reads it as each process starts."""
+        subprocess.run([WINE64, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
+                        "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=self.env, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     # -- lifecycle
 
@@ -491,6 +502,11 @@ class Session:
         if probe32 is None:
             probe32 = loader_for(self.exe) == WINE
         return self.probe32(*args) if probe32 else self.probe(*args)
+
+    def text_fit(self, title=None):
+        """Per control that shows text: its client size and the size its text
+        needs in its font (see the probe's textfit)."""
+        return self.probe("textfit", title or self.title)
 
     def msgboxes(self):
         return self.probe("msgbox")["dialogs"]

@@ -196,7 +196,7 @@ def test_closing_during_the_delay_saves_nothing():
         d = Driver(session)
         session.key("F1")
         session.wait_until(lambda: not d.mapped(), 30, "the window to hide", interval=0.05)
-        session.probe("close", session.title)
+        session.probe("post", session.title, 0x0010, 0, 0)  # WM_CLOSE, as the system sends it
         checks = rig.Checks()
         checks.equal(session.wait_exit(60), 0, "exit code")
         checks.equal(os.listdir(folder_of(session)), [], "files in the folder")

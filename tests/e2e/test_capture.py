@@ -9,6 +9,8 @@ everywhere, including where the window stood.
 
 import os
 
+import pytest
+
 import rig
 from capture_tools import (CBO_TIME, CBO_TIMER, CMD_ACTIVE_WINDOW, CMD_FULL_SCREEN, IMG_PIC_AREA,
                            NOT_SAVED, STATUS_BAR, Driver, OtherWindow, read_bmp, settings)
@@ -74,6 +76,16 @@ def test_full_screen_goes_to_clipboard_without_scrimble_in_it(app):
     checks.true(share > 0.99, f"step 4: the preview must show the capture (desktop colour in "
                               f"{share:.1%} of it)")
     checks.done()
+
+
+@pytest.mark.parametrize("dpi", [96, 144, 192])
+def test_full_screen_capture_has_the_display_size_at_every_scale(dpi):
+    # At 192 DPI, rounding the screen's 7.5 twips a pixel before dividing
+    # once made 1920 x 1080 into 1800 x 1012.
+    with rig.Session(dpi=dpi, width=1920, height=1080, ini=settings(clip=1, auto_save=0)) as app:
+        app.key("F1")
+        bitmap = app.wait_until(lambda: app.clipboard().get("bitmap"), timeout=60, what="a bitmap on the clipboard")
+        assert (bitmap["width"], bitmap["height"]) == (1920, 1080)
 
 
 def test_active_window_captures_the_window_in_front(app):

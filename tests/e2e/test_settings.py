@@ -9,6 +9,8 @@ after start, the controls, the window's place, and the file after Esc.
 
 import os
 
+import pytest
+
 import rig
 
 # Starting the 32-bit program goes through an emulator on this machine and
@@ -229,3 +231,30 @@ def test_position_outside_every_monitor_falls_back_to_the_default_place():
         checks.done()
     finally:
         app.stop()
+
+
+WM_CLOSE = 0x0010
+WM_SYSCOMMAND = 0x0112
+SC_MINIMIZE = 0xF020
+
+
+@pytest.mark.parametrize("dpi", [96, 144, 192])
+def test_moved_window_closed_while_minimised_reopens_where_it_was(dpi):
+    place = (123, 77)  # at 192 DPI its twips are no whole number
+    with rig.Session(start=False, dpi=dpi, width=1920, height=1080, ini=DEFAULT_FILE) as app:
+        rect = app.launch(timeout=START_TIMEOUT)["rect"]
+        # Dragged by the caption, as a user moves it.
+        x, y = rect["x"] + 60, rect["y"] + 8
+        app.xdotool("mousemove", "--sync", x, y, "mousedown", 1,
+                    "mousemove", x + place[0] - rect["x"], y + place[1] - rect["y"], "mouseup", 1)
+        app.wait_until(lambda: (app.tree()["rect"]["x"], app.tree()["rect"]["y"]) == place, what="the move")
+        app.probe("post", app.title, WM_SYSCOMMAND, SC_MINIMIZE, 0)
+        app.wait_until(lambda: app.tree()["minimized"], what="the window to be minimised")
+        app.probe("post", app.title, WM_CLOSE, 0, 0)
+        checks = rig.Checks()
+        checks.equal(app.wait_exit(EXIT_TIMEOUT), 0, "exit code after closing")
+        saved = [float(line[11:]) * dpi / 1440 for line in app.read_file("Scrimble.ini").splitlines()[:2]]
+        checks.equal((round(saved[1]), round(saved[0])), place, f"place saved in twips, as pixels ({saved})")
+        rect = app.launch(timeout=START_TIMEOUT)["rect"]
+        checks.equal((rect["x"], rect["y"]), place, "place after reopening")
+        checks.done()

@@ -8,8 +8,10 @@
 //   probe clipboard [--at x,y]...  formats on the clipboard, bitmap summary
 //   probe msgbox [--press <text>]  top-level dialogs (#32770) of any process
 //   probe windows                  visible top-level windows
-//   probe close <title>            posts WM_CLOSE to the window with that title
-//                                  (shown or hidden), as the system does
+//   probe textfit <title>          each control's text measured in its font
+//                                  against the room the control gives it
+//   probe post <title> <msg> <wparam> <lparam>
+//                                  posts a message to that window (numbers)
 //   probe serve                    reads commands from stdin, one per line,
 //                                  arguments separated by tabs; answers each
 //                                  with one JSON line
@@ -153,6 +155,13 @@ std::wstring ClassOf(HWND hwnd) {
 }
 
 bool ClassIs(HWND hwnd, const wchar_t* name) { return lstrcmpiW(ClassOf(hwnd).c_str(), name) == 0; }
+
+UINT SystemDpi() {
+  HDC screen = GetDC(nullptr);
+  UINT dpi = static_cast<UINT>(GetDeviceCaps(screen, LOGPIXELSX));
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
 
 BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
   reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
@@ -337,6 +346,7 @@ int Tree(Json& json, const std::wstring& title) {
   json.Key("x11_window").Int(static_cast<long long>(
       reinterpret_cast<uintptr_t>(GetPropW(top, L"__wine_x11_whole_window"))));
   json.Key("minimized").Bool(IsIconic(top) != FALSE);
+  json.Key("dpi").Int(SystemDpi());
   json.Key("foreground").Bool(GetForegroundWindow() == top);
   json.Key("controls").BeginArray();
   WriteDescendants(json, top, top, 0);
@@ -608,6 +618,87 @@ int Clipboard(Json& json, const std::vector<POINT>& points) {
   return 0;
 }
 
+// ---------------------------------------------------------------- text fit
+
+// Wine passes no WM_GETFONT between processes, so texts are measured in the
+// font the window gives its controls: the system's message font, which a
+// DPI-aware process gets at the system DPI, the window's on one monitor.
+SIZE TextSize(HDC dc, const std::wstring& text, LONG wrapWidth = 0) {
+  RECT rect{0, 0, wrapWidth, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+            DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (wrapWidth ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE));
+  return {rect.right, rect.bottom};
+}
+
+// The client size a control needs to show its text unclipped, by how each
+// kind lays it out; false for controls that show no text of their own.
+bool NeededSize(HWND hwnd, HDC dc, SIZE& need) {
+  const LONG kind = GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK;
+  const bool button = ClassIs(hwnd, L"Button");
+  const std::wstring text = WindowText(hwnd);
+  RECT client{};
+  GetClientRect(hwnd, &client);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  need = TextSize(dc, text);
+  if (ClassIs(hwnd, L"Static")) {
+    need = TextSize(dc, text, client.right);  // wrapped, as SS_EDITCONTROL does
+  } else if (button && kind == BS_GROUPBOX) {
+    need.cx += 2 * metrics.tmAveCharWidth;  // the caption is indented in the top edge
+  } else if (button && kind != BS_OWNERDRAW && kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON) {
+    need.cx += GetSystemMetrics(SM_CXMENUCHECK) + metrics.tmAveCharWidth / 2;  // the box and a gap
+  } else if (ClassIs(hwnd, L"Edit")) {
+    const auto margins = static_cast<DWORD>(Ask(hwnd, EM_GETMARGINS, 0, 0));
+    need.cx += LOWORD(margins) + HIWORD(margins);
+  } else if (ClassIs(hwnd, L"ComboBox")) {
+    // The widest item beside the drop-down button, inside the 3-D edge with
+    // a pixel of room around it.
+    need.cx = 0;
+    for (LRESULT i = 0, count = Ask(hwnd, CB_GETCOUNT, 0, 0); i < count; ++i) {
+      std::vector<wchar_t> item(static_cast<size_t>(std::max<LRESULT>(Ask(hwnd, CB_GETLBTEXTLEN, i, 0), 0)) + 1);
+      Ask(hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+      need.cx = std::max(need.cx, TextSize(dc, item.data()).cx);
+    }
+    need.cx += GetSystemMetrics(SM_CXVSCROLL) + 2 * GetSystemMetrics(SM_CXEDGE) + 2;
+    need.cy += 2 * GetSystemMetrics(SM_CYEDGE) + 2;
+  } else {
+    return false;  // picture buttons (their text is their accessible name), the preview, the status bar
+  }
+  return true;
+}
+
+int TextFit(Json& json, const std::wstring& title) {
+  HWND top = FindTopLevel(title);
+  json.BeginObject();
+  if (!top) {
+    json.Key("error").Str("window not found").Key("title").Str(title).EndObject();
+    return 2;
+  }
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  ScreenDc screen;
+  HGDIOBJ previous = SelectObject(screen.dc, font);
+  json.Key("controls").BeginArray();
+  for (HWND hwnd = GetWindow(top, GW_CHILD); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+    SIZE need{};
+    if (!NeededSize(hwnd, screen.dc, need)) continue;
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    json.BeginObject();
+    json.Key("id").Int(GetDlgCtrlID(hwnd)).Key("text").Str(WindowText(hwnd));
+    json.Key("client").BeginObject().Key("w").Int(client.right).Key("h").Int(client.bottom).EndObject();
+    json.Key("need").BeginObject().Key("w").Int(need.cx).Key("h").Int(need.cy).EndObject();
+    json.EndObject();
+  }
+  json.EndArray();
+  SelectObject(screen.dc, previous);
+  DeleteObject(font);
+  json.EndObject();
+  return 0;
+}
+
 // ---------------------------------------------------------------- message boxes
 
 std::wstring WithoutMnemonic(const std::wstring& text) {
@@ -687,8 +778,8 @@ int Windows(Json& json) {
 int Usage(Json& json) {
   json.BeginObject()
       .Key("error")
-      .Str("usage: probe tree|focus|close <title> | clipboard [--at x,y]... | msgbox [--press <button>] | windows | "
-           "serve")
+      .Str("usage: probe tree|focus|textfit <title> | clipboard [--at x,y]... | msgbox [--press <button>] | windows"
+           " | post <title> <msg> <wparam> <lparam> | serve")
       .EndObject();
   return 64;
 }
@@ -717,11 +808,19 @@ int Run(const std::vector<std::wstring>& args, Json& json) {
     return MessageBoxes(json, press);
   }
   if (command == L"windows" && args.size() == 1) return Windows(json);
-  if (command == L"close" && args.size() == 2) {
-    HWND hwnd = FindTopLevel(DecodeTitle(args[1]));
-    const bool posted = hwnd != nullptr && PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    json.BeginObject().Key("posted").Bool(posted).EndObject();
-    return posted ? 0 : 2;
+  if (command == L"textfit" && args.size() == 2) return TextFit(json, DecodeTitle(args[1]));
+  if (command == L"post" && args.size() == 5) {
+    HWND top = FindTopLevel(DecodeTitle(args[1]));
+    json.BeginObject();
+    if (!top) {
+      json.Key("error").Str("window not found").EndObject();
+      return 2;
+    }
+    const bool posted = PostMessageW(top, static_cast<UINT>(std::stoul(args[2], nullptr, 0)),
+                                     static_cast<WPARAM>(std::stoull(args[3], nullptr, 0)),
+                                     static_cast<LPARAM>(std::stoll(args[4], nullptr, 0))) != FALSE;
+    json.Key("posted").Bool(posted).EndObject();
+    return posted ? 0 : 1;
   }
   return Usage(json);
 }
@@ -768,6 +867,8 @@ int Serve() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // Pixels and metrics as they are, not scaled to 96 DPI.
+  SetProcessDPIAware();
   std::vector<std::wstring> args(argv + 1, argv + argc);
   if (args.size() == 1 && args[0] == L"serve") return Serve();
   Json json;

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/twips.h"
 #include "support/recording_gdi.h"
 #include "support/test_util.h"
 
@@ -205,6 +207,23 @@ TEST(CaptureFullScreen, CopiesTheDesktopRoundingTwipsHalfToEvenAndDividingTrunca
                          "CreateCompatibleBitmap(dc1, " + size + ") -> bmp1",
                          "BitBlt(mem1, 0, 0, " + size + ", dc1, 0, 0, 0x00CC0020)", "ReleaseDC(desktop, dc1)"}),
                   WhatWasCopied(gdi));
+    }
+}
+
+// The screen as Windows reports it at each display scale: the capture has the
+// screen's own pixel size, odd sizes too.
+TEST(CaptureFullScreen, ScreenInWholeTwipsGivesThePixelSizeAtEveryDpi) {
+    const std::pair<int, int> sizes[] = {{1024, 768}, {1023, 767}, {1366, 768}, {1920, 1080}, {1921, 1081},
+                                         {2560, 1440}, {2879, 1619}, {3840, 2160}};
+    for (unsigned dpi : {96u, 120u, 144u, 168u, 192u, 216u, 240u, 288u, 0u, 5760u}) {
+        for (const auto& [width, height] : sizes) {
+            SCOPED_TRACE(::testing::Message() << width << " x " << height << " at " << dpi << " DPI");
+            RecordingGdi gdi;
+            EXPECT_NE(nullptr, mdlCapture::CaptureFullScreen(gdi, twips::ScreenInTwips(width, height, dpi)));
+            EXPECT_EQ(1, std::count(gdi.calls.begin(), gdi.calls.end(),
+                                    "CreateCompatibleBitmap(dc1, " + std::to_string(width) + ", " +
+                                        std::to_string(height) + ") -> bmp1"));
+        }
     }
 }
 

@@ -1,4 +1,5 @@
 #include "platform/conversions.h"
+#include "platform/twips.h"
 
 #include <gtest/gtest.h>
 
@@ -148,6 +149,33 @@ TEST(FormatGrouped, PadsToFourDigitsAndGroupsThousandsTheLocalesWay) {
         {FormatGrouped(5, NumberLocale{L',', L'\u00A0'}), L"0\u00A0005"},
     };
     for (const auto& [text, expected] : cases) EXPECT_EQ(expected, text);
+}
+
+// Saved window positions as read from the settings file: to the nearest pixel
+// at the system DPI, held within 16-bit coordinates whatever the file says.
+TEST(WindowPosition, ConvertsToTheNearestPixelAndHoldsAnyValueInRange) {
+    const float kNan = std::nanf("");
+    const struct { float twips; unsigned dpi; int pixels; float clamped; } cases[] = {
+        {10, 96, 1, 10},          {7, 96, 0, 7},            {-8, 96, -1, -8},        {922.5f, 192, 123, 922.5f},
+        {1845, 96, 123, 1845},    {1230, 144, 123, 1230},   {10, 0, 1, 10},          // 0 DPI counts as 96
+        {TextToSingle(L"491505", kDot), 96, 32767, 491505},  // 32767 * 15: the last pixel in range
+        {491520, 96, 32767, 491505},                      {-491520, 96, -32767, -491505},
+        {TextToSingle(L"1E+20", kDot), 96, 32767, 491505},  {TextToSingle(L"-1E+20", kDot), 192, -32767, -245752.5f},
+        {TextToSingle(L"3.402823E+38", kDot), 288, 32767, 163835}, {-FLT_MAX, 120, -32767, -393204},
+        {HUGE_VALF, 96, 32767, 491505},                   {kNan, 96, 0, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.pixels, twips::PositionToPixels(c.twips, c.dpi)) << c.twips << " at " << c.dpi;
+        EXPECT_EQ(c.clamped, twips::ClampPosition(c.twips, c.dpi)) << c.twips << " at " << c.dpi;
+        EXPECT_EQ(c.pixels, twips::PositionToPixels(twips::ClampPosition(c.twips, c.dpi), c.dpi)) << c.twips;
+    }
+    // Written back and read again, every pixel position comes back.
+    for (unsigned dpi : {96u, 120u, 144u, 168u, 192u, 216u, 240u, 288u}) {
+        for (int pixels : {-32767, -1921, -1, 0, 1, 7, 123, 1919, 3839, 32767}) {
+            const float written = TextToSingle(SingleToText(twips::PixelsToPosition(pixels, dpi), kDot), kDot);
+            EXPECT_EQ(pixels, twips::PositionToPixels(written, dpi)) << pixels << " at " << dpi;
+        }
+    }
 }
 
 }  // namespace

@@ -47,7 +47,6 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     HINSTANCE instance() const { return instance_; }
-    UINT Dpi() const { return dpi_; }
     int Px(int twips) const { return ::MulDiv(twips, static_cast<int>(dpi_), 1440); }
     HFONT Font() const { return font_.get(); }
 

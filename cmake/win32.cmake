@@ -12,7 +12,8 @@ list(REMOVE_ITEM WIN32_SOURCES ${ENTRY_SOURCE})
 target_sources(scrimble_core PRIVATE ${WIN32_SOURCES})
 add_library(scrimble_win32 ALIAS scrimble_core)
 
-set(SCRIMBLE_WIN32_LIBS user32 gdi32 comctl32 ole32 oleaut32 uuid shell32 imm32 msimg32)
+# OLE and the shell are loaded at their first use (platform/ole_win32.h).
+set(SCRIMBLE_WIN32_LIBS user32 gdi32 comctl32 uuid imm32)
 
 include(${CMAKE_SOURCE_DIR}/cmake/resources.cmake OPTIONAL)
 
@@ -23,7 +24,21 @@ target_link_options(Scrimble PRIVATE -static -municode -mwindows)
 set_target_properties(Scrimble PROPERTIES OUTPUT_NAME Scrimble RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 
+# Benchmark programs: console programs on Scrimble's code, and GUI programs
+# (*_window_win32.cpp) that stand alone as floors to time Scrimble against.
+file(GLOB BENCH_WINDOW_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_window_win32.cpp)
+foreach(f IN LISTS BENCH_WINDOW_SOURCES)
+  get_filename_component(name ${f} NAME_WE)
+  add_executable(${name} WIN32 ${f})
+  target_compile_definitions(${name} PRIVATE UNICODE _UNICODE)
+  target_link_libraries(${name} PRIVATE user32 gdi32)
+  target_compile_options(${name} PRIVATE -Wall -Wextra)
+  target_link_options(${name} PRIVATE -static -municode -mwindows)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+endforeach()
+
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_win32.cpp)
+list(REMOVE_ITEM BENCH_SOURCES ${BENCH_WINDOW_SOURCES} "")
 foreach(f IN LISTS BENCH_SOURCES)
   get_filename_component(name ${f} NAME_WE)
   add_executable(${name} ${f})

@@ -320,7 +320,7 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item) {
         Selection selectedPicture(source.get(), bitmap);
         constexpr COLORREF kBackground = RGB(192, 192, 192);
         if (!disabled) {
-            ::TransparentBlt(dc, x, y, info.bmWidth, info.bmHeight, source.get(), 0, 0, info.bmWidth,
+            ::GdiTransparentBlt(dc, x, y, info.bmWidth, info.bmHeight, source.get(), 0, 0, info.bmWidth,
                              info.bmHeight, kBackground);
         } else {
             // Greyed: the picture's shape embossed in the system's highlight

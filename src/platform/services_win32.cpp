@@ -8,6 +8,7 @@
 #include "platform/bmp_writer_win32.h"
 #include "platform/errors.h"
 #include "platform/file_io.h"
+#include "platform/ole_win32.h"
 
 namespace scrimble::win32 {
 
@@ -141,21 +142,28 @@ long long WindowsServices::FileLength(const std::wstring& path) { return scrimbl
 int WindowsServices::KeyboardSubtype() { return ::GetKeyboardType(1); }
 
 std::optional<std::wstring> WindowsServices::BrowseForFolder(NativeHandle owner, const std::wstring& title) {
+    static const auto browse = SystemFunction<decltype(&::SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
+    static const auto pathOf =
+        SystemFunction<decltype(&::SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
+    static const auto release = SystemFunction<decltype(&::CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
+    if (browse == nullptr || pathOf == nullptr || release == nullptr) return std::nullopt;
+    EnsureOleInitialized();
     BROWSEINFOW request{};
     request.hwndOwner = reinterpret_cast<HWND>(owner);
     request.lpszTitle = title.c_str();
     request.ulFlags = BIF_RETURNONLYFSDIRS;
-    PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&request);
+    PIDLIST_ABSOLUTE chosen = browse(&request);
     if (chosen == nullptr) return std::nullopt;
     wchar_t path[MAX_PATH] = {};
-    const BOOL hasPath = ::SHGetPathFromIDListW(chosen, path);
-    ::CoTaskMemFree(chosen);
+    const BOOL hasPath = pathOf(chosen, path);
+    release(chosen);
     if (!hasPath || path[0] == L'\0') return std::nullopt;
     return std::wstring(path);
 }
 
 void WindowsServices::ShellOpen(const std::wstring& target) {
-    ::ShellExecuteW(::GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
+    static const auto execute = SystemFunction<decltype(&::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (execute != nullptr) execute(::GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
 }
 
 bool WindowsServices::AnotherInstanceRunning() {

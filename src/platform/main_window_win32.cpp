@@ -98,10 +98,10 @@ void MainWindow::CreateControls(forms::Form& form) {
     form_ = &form;
     ControlPeerFactory factory(*this, definition_.firstControlId);
     forms::BuildControls(form, *definition_.layout, factory);
+    // The factory made them in place, with the font: no layout pass.
     for (const ControlPeerFactory::Created& created : factory.created()) {
         placed_.push_back({created.hwnd, created.entry, created.absolute});
     }
-    LayoutControls();
 }
 
 void MainWindow::CreateFont() {
@@ -119,14 +119,11 @@ void MainWindow::ResizeToClient() {
 void MainWindow::LayoutControls() {
     for (const Placed& placed : placed_) {
         ::SendMessageW(placed.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        const int x = Px(placed.absolute.left);
-        const int y = Px(placed.absolute.top);
-        const int width = Px(placed.absolute.width);
-        const int height = Px(placed.absolute.height);
+        const PixelRect at = Px(placed.absolute);
         if (placed.entry->kind == forms::ControlKind::ComboList) {
-            PlaceComboBox(placed.hwnd, x, y, width, height);
+            PlaceComboBox(placed.hwnd, at, static_cast<int>(::SendMessageW(placed.hwnd, CB_GETCOUNT, 0, 0)));
         } else {
-            ::SetWindowPos(placed.hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+            ::SetWindowPos(placed.hwnd, nullptr, at.x, at.y, at.width, at.height, SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
     ::InvalidateRect(hwnd_, nullptr, TRUE);

@@ -20,6 +20,14 @@ namespace scrimble::win32 {
 // The title of message boxes.
 inline constexpr wchar_t kApplicationTitle[] = L"Scrimble";
 
+// A control's place on the client area, in pixels.
+struct PixelRect {
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
 struct WindowDefinition {
     const wchar_t* caption;
     int clientWidthTwips;
@@ -43,6 +51,9 @@ public:
     HINSTANCE instance() const { return instance_; }
     UINT Dpi() const { return dpi_; }
     int Px(int twips) const { return ::MulDiv(twips, static_cast<int>(dpi_), 1440); }
+    PixelRect Px(const forms::TwipsRect& twips) const {
+        return {Px(twips.left), Px(twips.top), Px(twips.width), Px(twips.height)};
+    }
     HFONT Font() const { return font_.get(); }
 
     void SetToolTip(HWND control, const std::wstring& text);

@@ -73,6 +73,12 @@ long long WindowsServices::NowSeconds() {
     return static_cast<long long>(ticks / 10000000ULL);
 }
 
+int WindowsServices::MillisecondsToNextSecond() {
+    SYSTEMTIME local;
+    ::GetLocalTime(&local);
+    return 1000 - local.wMilliseconds;
+}
+
 void WindowsServices::WaitForScreenUpdate() {
     ::GdiFlush();
     using IsCompositionEnabled = HRESULT(WINAPI*)(BOOL*);

@@ -5,6 +5,7 @@
 #   make unit | e2e  parts of `make test` (e2e: ARCH=32|64 picks one architecture)
 #   make fuzz        the settings fuzz target (FUZZ_SECONDS=...)
 #   make screenshot  refresh docs/screenshot.png
+#   make bench       Scrimble beside its floors: capture + save, start-up, idle delay, exe sizes
 
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
@@ -19,7 +20,7 @@ ARCH ?=
 E2E_ARGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build deps native win32 win64 probe run test unit e2e fuzz screenshot clean
+.PHONY: all build deps native win32 win64 probe run test unit e2e fuzz screenshot bench clean
 
 all: build
 
@@ -72,6 +73,10 @@ fuzz: deps
 
 screenshot: win64 probe
 	python3 scripts/run.py --arch 64 --headless --screenshot docs/screenshot.png
+
+# Figures for bench/RESULTS.md; the 64-bit build under wine64 only.
+bench: win32 win64 probe
+	python3 bench/run_bench.py
 
 # Keeps build/wine-template: making it again takes a while.
 clean:

@@ -82,7 +82,7 @@ def main():
     if rig.loader_for(EXE) != rig.WINE64:
         raise SystemExit(f"{EXE} is not the 64-bit build")
     shots = tempfile.mkdtemp(prefix="scrimble-endurance-", dir="/dev/shm")
-    ini = settings(timer_kind=0, clip=1, auto_save=1, path="Z:" + shots.replace("/", "\\"),
+    ini = settings(timer_kind=1, clip=1, auto_save=1, path="Z:" + shots.replace("/", "\\"),
                    file="Shot", number="0001", up="1")
     print(f"{rig.wine_version()}, {options.captures} captures at {width} x {height}, "
           f"clipboard and auto-save on, {time.strftime('%Y-%m-%d %H:%M')}\n")

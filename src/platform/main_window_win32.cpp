@@ -140,7 +140,7 @@ void MainWindow::ApplyDpi(UINT dpi) {
 void MainWindow::SetToolTip(HWND control, const std::wstring& text) {
     TTTOOLINFOW tool{};
     tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.uFlags = TTF_IDISHWND;  // the mouse comes by RelayToToolTip
     tool.hwnd = hwnd_;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     tool.lpszText = const_cast<wchar_t*>(text.c_str());  // copied by the tooltip control
@@ -196,7 +196,16 @@ bool MainWindow::PreviewKey(const MSG& message) {
     return ending_ || keyCode == 0;
 }
 
+void MainWindow::RelayToToolTip(const MSG& message) {
+    const bool mouse = (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST) ||
+                       message.message == WM_NCMOUSEMOVE;
+    if (mouse && toolTipped_.count(message.hwnd) != 0) {
+        ::SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+    }
+}
+
 void MainWindow::ProcessMessage(MSG& message) {
+    RelayToToolTip(message);
     if (PreviewKey(message)) return;
     if (!ending_ && ::IsDialogMessageW(hwnd_, &message)) return;
     ::TranslateMessage(&message);

@@ -68,7 +68,8 @@ public:
 
     // Shows the window and puts the focus on the given control.
     void ShowWithFocus(HWND control);
-    // Key preview, then dialog navigation, then normal dispatch.
+    // Key preview, then dialog navigation, then normal dispatch; the tooltip
+    // sees the mouse on the way.
     void ProcessMessage(MSG& message);
     int RunMessageLoop();
     // One pass over the pending messages; returns once the queue is empty.
@@ -98,6 +99,10 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(HWND control, int code);
     bool PreviewKey(const MSG& message);
+    // The tooltip learns of the mouse here rather than by subclassing each
+    // control, which would cost every message to those controls a property
+    // lookup (a round trip to the server under Wine).
+    void RelayToToolTip(const MSG& message);
     void ApplyDpi(UINT dpi);
     void LayoutControls();
     void ResizeToClient();

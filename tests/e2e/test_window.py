@@ -240,3 +240,27 @@ def test_shift_tab_goes_backwards(app):
     for step, name in enumerate(reversed(TAB_ORDER), start=1):
         app.key("shift+Tab")
         wait_for_focus(app, name, f"Shift+Tab #{step}")
+
+
+# The tooltips of a picture button, a label and the preview.
+TOOLTIPS = {"cmdFullScreen": "画面全体をキャプチャします。", "lblPath": "ファイルを保存するパス。",
+            "imgPicArea": "プレビュー。"}
+
+
+def test_resting_the_mouse_on_a_control_shows_its_tooltip(app):
+    checks = rig.Checks()
+
+    def shown():
+        return [t["text"] for t in app.tree()["tooltips"] if t["visible"]]
+
+    for name, text in TOOLTIPS.items():
+        r = app.controls()[cid(name)]["rect"]
+        x, y = app.client_to_screen(r["x"] + r["w"] // 2, r["y"] + r["h"] // 2)
+        app.xdotool("mousemove", x, y)
+        app.xdotool("mousemove", x + 1, y)  # a move inside the control starts the tooltip's timer
+        try:
+            app.wait_until(lambda: text in shown(), 10, f"the tooltip over {name}")
+        except AssertionError:
+            checks.equal(shown(), [text], f"tooltips shown over {name}")
+    app.xdotool("mousemove", 0, 0)
+    checks.done()

@@ -32,6 +32,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 
 import rig  # noqa: E402
+import server_requests  # noqa: E402
 import xwatch  # noqa: E402
 from capture_tools import settings  # noqa: E402
 
@@ -190,18 +191,24 @@ def startup_table(starts):
                         results[name].append(frame)
     finally:
         session.stop()
+    requests = dict(zip((name for name, _, _ in programs),
+                        server_requests.requests_at_start([exe for _, exe, _ in programs])))
     floor = statistics.median(f.painted for f in results["floor"])
     print(f"## Start to first complete frame of the window (median of {starts}, ms)\n")
-    print(f"    {'program':<9} {'mapped':>7} {'painted':>8} {'best':>6} {'worst':>6} {'ratio':>6}")
+    print(f"    {'program':<9} {'mapped':>7} {'painted':>8} {'best':>6} {'worst':>6} {'ratio':>6} "
+          f"{'requests':>9} {'ratio':>6}")
     for name, _, _ in programs:
         frames = results[name]
         painted = statistics.median(f.painted for f in frames)
         print(f"    {name:<9} {median_ms([f.mapped for f in frames]):>7.1f} {painted * 1000:>8.1f} "
               f"{min(f.painted for f in frames) * 1000:>6.1f} {max(f.painted for f in frames) * 1000:>6.1f} "
-              f"{painted / floor:>6.2f}")
+              f"{painted / floor:>6.2f} {sum(requests[name].values()):>9} "
+              f"{sum(requests[name].values()) / sum(requests['floor'].values()):>6.2f}")
     print("\n    From the process's start to the window shown as it stays (mapped: when the"
           "\n    X server mapped it); floor: floor_window_win32.exe, one window of Scrimble's"
-          "\n    size and place, nothing in it; 1920x1080, wine64, Wine already running.\n")
+          "\n    size and place, nothing in it; 1920x1080, wine64, Wine already running;"
+          "\n    requests: wineserver round trips until then, which the load does not change"
+          "\n    (server_requests.py).\n")
 
 
 # ------------------------------------------------------------------ delay

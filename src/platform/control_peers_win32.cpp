@@ -328,7 +328,7 @@ void DrawPictureButton(const DRAWITEMSTRUCT& item) {
         constexpr COLORREF kBackground = RGB(192, 192, 192);
         if (!disabled) {
             ::GdiTransparentBlt(dc, x, y, info.bmWidth, info.bmHeight, source.get(), 0, 0, info.bmWidth,
-                             info.bmHeight, kBackground);
+                                info.bmHeight, kBackground);
         } else {
             // Greyed: the picture's shape embossed in the system's highlight
             // and shadow colours, as disabled toolbar buttons look.

@@ -6,6 +6,7 @@
 #   make fuzz        the settings fuzz target (FUZZ_SECONDS=...)
 #   make screenshot  refresh docs/screenshot.png and docs/screenshot-144dpi.png
 #   make dist        release zips for x86 and x64 in dist/, with SHA256SUMS
+#   make bench       Scrimble beside its floors: capture + save, start-up, idle delay, exe sizes
 
 SHELL := /bin/bash
 .SHELLFLAGS := -euo pipefail -c
@@ -20,7 +21,7 @@ ARCH ?=
 E2E_ARGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build deps native win32 win64 probe run test unit e2e fuzz screenshot dist clean
+.PHONY: all build deps native win32 win64 probe run test unit e2e fuzz screenshot dist bench clean
 
 all: build
 
@@ -77,6 +78,10 @@ screenshot: win64 probe
 
 dist: deps
 	python3 scripts/dist.py
+
+# Figures for bench/RESULTS.md; the 64-bit build under wine64 only.
+bench: win32 win64 probe
+	python3 bench/run_bench.py
 
 # Keeps build/wine-template: making it again takes a while.
 clean:

@@ -1,162 +1,142 @@
-// Times a full-screen capture at the current screen size beside a memcpy of
-// the same number of bytes, and capture + BMP save beside a plain write of a
-// file of the same size. Median of many runs; the first run is a warm-up.
+// Times one full-screen capture saved as a BMP file, at the screen's size, two
+// ways: by Scrimble's code (CaptureFullScreen, then SavePictureAsBmp: the
+// picture encoded, written to a scratch file, flushed and renamed over the
+// target) and by the floor, the same 24-bit file made with BitBlt, GetDIBits
+// and one WriteFile alone. One command a line on standard input, one answer a
+// line: the milliseconds it took. The caller interleaves the commands (and
+// other programs) and takes the medians.
 //
-//   capture_bench_win32 [runs]      (default 30)
+//   capture_bench_win32
+//     save <path>      Scrimble's capture + save
+//     floor <path>     the floor
+//     capture          Scrimble's capture alone
+//     quit
 #include <windows.h>
 
-#include <algorithm>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <cwchar>
 #include <functional>
+#include <iostream>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "capture/gdi_api_win32.h"
 #include "capture/mdlCapture.h"
 #include "platform/bmp_writer_win32.h"
 #include "platform/errors.h"
-#include "platform/file_io.h"
 
 namespace {
 
 using namespace scrimble;
 
-double TicksPerMillisecond() {
-    LARGE_INTEGER frequency;
+double Milliseconds(const std::function<void()>& step) {
+    LARGE_INTEGER frequency, start, stop;
     ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(frequency.QuadPart) / 1000.0;
-}
-
-struct Timing {
-    double median = 0;
-    double best = 0;
-};
-
-// Runs `step` once to warm up, then `runs` times, timing each run alone.
-Timing Measure(int runs, const std::function<void()>& step) {
-    static const double ticksPerMs = TicksPerMillisecond();
+    ::QueryPerformanceCounter(&start);
     step();
-    std::vector<double> times;
-    times.reserve(runs);
-    for (int i = 0; i < runs; ++i) {
-        LARGE_INTEGER start, stop;
-        ::QueryPerformanceCounter(&start);
-        step();
-        ::QueryPerformanceCounter(&stop);
-        times.push_back(static_cast<double>(stop.QuadPart - start.QuadPart) / ticksPerMs);
-    }
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times.front()};
+    ::QueryPerformanceCounter(&stop);
+    return static_cast<double>(stop.QuadPart - start.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-void PrintRow(const char* what, const Timing& timing, double bytes) {
-    const double mbPerSecond = timing.median > 0 ? bytes / (1024.0 * 1024.0) / (timing.median / 1000.0) : 0;
-    std::printf("%-34s %10.3f %10.3f %10.1f\n", what, timing.median, timing.best, mbPerSecond);
-}
-
-ScreenTwips CurrentScreen(int& width, int& height, int& bitsPerPixel) {
+ScreenTwips CurrentScreen() {
     HDC screen = ::GetDC(nullptr);
     const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-    bitsPerPixel = ::GetDeviceCaps(screen, BITSPIXEL) * ::GetDeviceCaps(screen, PLANES);
     ::ReleaseDC(nullptr, screen);
-    width = ::GetSystemMetrics(SM_CXSCREEN);
-    height = ::GetSystemMetrics(SM_CYSCREEN);
     const float twipsPerPixel = dpi > 0 ? 1440.0f / static_cast<float>(dpi) : 15.0f;
     ScreenTwips twips;
-    twips.width = static_cast<float>(width) * twipsPerPixel;
-    twips.height = static_cast<float>(height) * twipsPerPixel;
+    twips.width = static_cast<float>(::GetSystemMetrics(SM_CXSCREEN)) * twipsPerPixel;
+    twips.height = static_cast<float>(::GetSystemMetrics(SM_CYSCREEN)) * twipsPerPixel;
     twips.twipsPerPixelX = twipsPerPixel;
     twips.twipsPerPixelY = twipsPerPixel;
     return twips;
 }
 
-std::wstring TempFile(const wchar_t* name) {
-    wchar_t folder[MAX_PATH + 1] = {};
-    const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
-    return std::wstring(folder, length) + name;
-}
+// The floor: nothing but the calls any screen-to-file capture needs.
+bool FloorCaptureAndSave(const std::wstring& path) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    const DWORD stride = ((static_cast<DWORD>(width) * 24 + 31) / 32) * 4;
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    const DWORD size = offset + stride * static_cast<DWORD>(height);
+    std::unique_ptr<std::uint8_t[]> file(new std::uint8_t[size]);
 
-// One CreateFile / WriteFile / CloseHandle, nothing else.
-void PlainWrite(const std::wstring& path, const std::uint8_t* data, std::size_t size) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw FileWriteError(path);
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    ::SelectObject(memory, previous);
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    std::memcpy(file.get() + sizeof(BITMAPFILEHEADER), &info, sizeof(info));
+    const int rows = ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), file.get() + offset,
+                                 reinterpret_cast<BITMAPINFO*>(file.get() + sizeof(BITMAPFILEHEADER)),
+                                 DIB_RGB_COLORS);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42;
+    header.bfSize = size;
+    header.bfOffBits = offset;
+    std::memcpy(file.get(), &header, sizeof(header));
+
+    HANDLE out = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const BOOL ok = ::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);
-    ::CloseHandle(file);
-    if (!ok || written != size) throw FileWriteError(path);
+    const BOOL ok = ::WriteFile(out, file.get(), size, &written, nullptr);
+    ::CloseHandle(out);
+    return rows == height && ok && written == size;
 }
 
-int Run(int runs) {
-    int width = 0, height = 0, bitsPerPixel = 0;
-    const ScreenTwips screen = CurrentScreen(width, height, bitsPerPixel);
-    const double screenBytes = static_cast<double>(width) * height * (bitsPerPixel / 8.0);
-    std::printf("screen %d x %d, %d bits per pixel, %d runs (median, best)\n\n", width, height,
-                bitsPerPixel, runs);
-    std::printf("%-34s %10s %10s %10s\n", "operation", "median ms", "best ms", "MB/s");
+std::wstring Widen(const std::string& text) {
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
 
+int Serve() {
     win32::RealGdiApi gdi;
-    PicturePtr probe = mdlCapture::CaptureFullScreen(gdi, screen);
-    if (!probe) {
-        std::fprintf(stderr, "the screen could not be captured\n");
-        return 1;
-    }
-
-    std::vector<std::uint8_t> from(static_cast<std::size_t>(screenBytes) + 1, 0x5A);
-    std::vector<std::uint8_t> to(from.size());
-    volatile std::uint8_t sink = 0;
-    PrintRow("memcpy of the screen's bytes", Measure(runs, [&] {
-                 std::memcpy(to.data(), from.data(), from.size());
-                 sink = sink + to[to.size() / 2];
-             }), screenBytes);
-
+    const ScreenTwips screen = CurrentScreen();
     PicturePtr picture;
-    PrintRow("CaptureFullScreen", Measure(runs, [&] {
-                 picture = mdlCapture::CaptureFullScreen(gdi, screen);  // frees the previous one
-             }), screenBytes);
-
-    BmpFileImage image = EncodePictureAsBmp(reinterpret_cast<HBITMAP>(picture->Bitmap()),
-                                            reinterpret_cast<HPALETTE>(picture->Palette()));
-    const double fileBytes = static_cast<double>(image.size);
-    PrintRow("BMP file image (GetDIBits)", Measure(runs, [&] {
-                 image = EncodePictureAsBmp(reinterpret_cast<HBITMAP>(picture->Bitmap()),
-                                            reinterpret_cast<HPALETTE>(picture->Palette()));
-             }), fileBytes);
-
-    const std::wstring plainPath = TempFile(L"scrimble_bench_plain.bmp");
-    const std::wstring savePath = TempFile(L"scrimble_bench_save.bmp");
-    PrintRow("plain write of the same size", Measure(runs, [&] {
-                 PlainWrite(plainPath, image.bytes.get(), image.size);
-             }), fileBytes);
-    PrintRow("capture + SavePictureAsBmp", Measure(runs, [&] {
-                 picture = mdlCapture::CaptureFullScreen(gdi, screen);
-                 SavePictureAsBmp(*picture, savePath);
-             }), fileBytes);
-
-    std::printf("\nBMP file: %.0f bytes\n", fileBytes);
-    ::DeleteFileW(plainPath.c_str());
-    ::DeleteFileW(savePath.c_str());
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const size_t space = line.find(' ');
+        const std::string command = line.substr(0, space);
+        const std::wstring path = space == std::string::npos ? std::wstring() : Widen(line.substr(space + 1));
+        double ms = -1;
+        try {
+            if (command == "quit") break;
+            if (command == "capture") {
+                ms = Milliseconds([&] { picture = mdlCapture::CaptureFullScreen(gdi, screen); });
+            } else if (command == "save") {
+                ms = Milliseconds([&] {
+                    picture = mdlCapture::CaptureFullScreen(gdi, screen);  // frees the one before
+                    if (!picture) throw RuntimeError(ErrorCode::CaptureFailed, L"no picture");
+                    SavePictureAsBmp(*picture, path);
+                });
+            } else if (command == "floor") {
+                bool ok = true;
+                ms = Milliseconds([&] { ok = FloorCaptureAndSave(path); });
+                if (!ok) ms = -1;
+            }
+        } catch (const RuntimeError& error) {
+            std::fwprintf(stderr, L"error %d: %ls\n", error.Number(), error.Description().c_str());
+        }
+        std::printf("%.3f\n", ms);
+        std::fflush(stdout);
+    }
     return 0;
 }
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-    int runs = 30;
-    if (argc > 1) {
-        runs = static_cast<int>(std::wcstol(argv[1], nullptr, 10));
-        if (runs < 1 || runs > 100000) {
-            std::fprintf(stderr, "usage: capture_bench_win32 [runs 1..100000]\n");
-            return 2;
-        }
-    }
-    try {
-        return Run(runs);
-    } catch (const scrimble::RuntimeError& error) {
-        std::fwprintf(stderr, L"error %d: %ls\n", error.Number(), error.Description().c_str());
-        return 1;
-    }
-}
+int wmain() { return Serve(); }

@@ -1,59 +1,304 @@
 #!/usr/bin/env python3
-"""Runs build/win64/capture_bench_win32.exe under Wine once per screen size,
-each on its own X server of that size (the screen size sets the capture
-size), and prints the tables it prints.
+"""`make bench`: Scrimble beside its floors, all measured in one run on this
+machine, on the 64-bit build under wine64 (never through emulation).
 
-    python3 bench/run_bench.py [--runs N] [--sizes 1024x768,1920x1080,3840x2160]
+1. Capture + BMP save of the whole screen at 1024x768, 1920x1080 and
+   3840x2160 (one Xvfb each): Scrimble's code (capture_bench_win32.exe) beside
+   the floor (BitBlt + GetDIBits + WriteFile alone, same process) and
+   ImageMagick `import -window root` (whole process, same display), taken in
+   turn, round after round; medians and ratios.
+2. Start to first complete frame of the window: Scrimble.exe beside the least
+   one-window program (floor_window_win32.exe), taken in turn on one display
+   and one Wine prefix; the moment is seen from outside, by xwatch.py.
+3. CPU time of Scrimble.exe over a 5 s delay, from /proc (nanoseconds).
+4. The sizes of the two release exes.
 
-Needs `make build` first; uses the end-to-end rig for the X server and the
-Wine prefix.
+    python3 bench/run_bench.py [--rounds 15] [--starts 15] [--sizes ...]
+
+The files of the capture table go to a folder on tmpfs, so that the disk of a
+shared machine does not decide the figures; --folder picks another one.
 """
 
 import argparse
 import os
+import statistics
 import subprocess
 import sys
+import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 
 import rig  # noqa: E402
+import server_requests  # noqa: E402
+import xwatch  # noqa: E402
+from capture_tools import settings  # noqa: E402
 
-# The 64-bit build: it runs natively under wine64 on every machine of ours.
-BENCH_EXE = os.path.join(rig.BUILD, "win64", "capture_bench_win32.exe")
+WIN64 = os.path.join(rig.BUILD, "win64")
+WIN32 = os.path.join(rig.BUILD, "win32")
+BENCH_EXE = os.path.join(WIN64, "capture_bench_win32.exe")
+FLOOR_EXE = os.path.join(WIN64, "floor_window_win32.exe")
+SCRIMBLE_EXE = os.path.join(WIN64, "Scrimble.exe")
+DELAY_SECONDS = 5
 
 
-def run_size(width, height, runs):
-    session = rig.Session(width=width, height=height, start=False, log=lambda *_: None)
+def quiet(*_):
+    pass
+
+
+def rotated(items, n):
+    n %= len(items)
+    return items[n:] + items[:n]
+
+
+def median_ms(values):
+    return statistics.median(values) * 1000
+
+
+class LoadSampler:
+    """The 1-minute load average, sampled every second while the run lasts."""
+
+    def __init__(self):
+        self.samples = []
+        self._stop = threading.Event()
+        self._thread = threading.Thread(target=self._run, daemon=True)
+        self._thread.start()
+
+    def _run(self):
+        while not self._stop.is_set():
+            self.samples.append(os.getloadavg()[0])
+            self._stop.wait(1.0)
+
+    def stop(self):
+        self._stop.set()
+        self._thread.join()
+        return min(self.samples), statistics.median(self.samples), max(self.samples)
+
+
+def machine():
+    model = "unknown CPU"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    return f"{model}, {os.cpu_count()} cores"
+
+
+# ------------------------------------------------------------------ capture
+
+class CaptureBench:
+    """capture_bench_win32.exe in its own Wine process, one command a line."""
+
+    def __init__(self, session):
+        self.proc = subprocess.Popen([rig.WINE64, BENCH_EXE], env=session.env, cwd=session.workdir,
+                                     stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     stderr=subprocess.DEVNULL, text=True)
+
+    def run(self, command):
+        self.proc.stdin.write(command + "\n")
+        self.proc.stdin.flush()
+        ms = float(self.proc.stdout.readline())
+        if ms < 0:
+            raise SystemExit(f"capture_bench_win32: {command!r} failed")
+        return ms / 1000
+
+    def close(self):
+        self.proc.stdin.write("quit\n")
+        self.proc.stdin.close()
+        self.proc.wait(60)
+
+
+def capture_row(width, height, rounds, folder):
+    session = rig.Session(width=width, height=height, start=False, log=quiet)
+    bench = None
     try:
-        # The desktop gets some content, as a real one has.
-        subprocess.run(["xsetroot", "-display", session.display, "-solid", "#3366cc"], check=True)
-        started = time.time()
-        result = subprocess.run([rig.loader_for(BENCH_EXE), BENCH_EXE, str(runs)], env=session.env,
-                                cwd=session.workdir, capture_output=True, text=True, timeout=3600)
-        elapsed = time.time() - started
-        if result.returncode != 0:
-            raise SystemExit(f"{width}x{height}: exit {result.returncode}\n{result.stdout}{result.stderr}")
-        return result.stdout.replace("\r\n", "\n").rstrip(), elapsed
+        session.set_root_colour("#3366cc")
+        wine_folder = "Z:" + folder.replace("/", "\\")
+        bench = CaptureBench(session)
+        import_path = os.path.join(folder, "import.bmp")
+
+        def imagemagick():
+            started = time.perf_counter()
+            subprocess.run(["import", "-display", session.display, "-window", "root", import_path],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            return time.perf_counter() - started
+
+        steps = {
+            "scrimble": lambda: bench.run(f"save {wine_folder}\\scrimble.bmp"),
+            "floor": lambda: bench.run(f"floor {wine_folder}\\floor.bmp"),
+            "capture": lambda: bench.run("capture"),
+            "import": imagemagick,
+        }
+        times = {name: [] for name in steps}
+        for step in steps.values():  # warm-up
+            step()
+        for r in range(rounds):
+            for name in rotated(list(steps), r):
+                times[name].append(steps[name]())
+        sizes = {name: os.path.getsize(os.path.join(folder, name + ".bmp"))
+                 for name in ("scrimble", "floor", "import")}
+        if sizes["scrimble"] != sizes["floor"]:
+            raise SystemExit(f"the floor wrote {sizes['floor']} bytes, Scrimble {sizes['scrimble']}")
+        return {name: median_ms(v) for name, v in times.items()}, sizes
+    finally:
+        if bench is not None:
+            bench.close()
+        session.stop()
+
+
+def capture_table(sizes, rounds, folder):
+    print(f"## Capture + BMP save of the whole screen (median of {rounds}, ms)\n")
+    print(f"    {'screen':<11} {'Scrimble':>9} {'floor':>7} {'ratio':>6} {'import':>7} "
+          f"{'import/Scrimble':>15} {'capture alone':>13}")
+    for width, height in sizes:
+        m, files = capture_row(width, height, rounds, folder)
+        print(f"    {f'{width}x{height}':<11} {m['scrimble']:>9.1f} {m['floor']:>7.1f} "
+              f"{m['scrimble'] / m['floor']:>6.2f} {m['import']:>7.1f} {m['import'] / m['scrimble']:>15.2f} "
+              f"{m['capture']:>13.1f}")
+        sys.stdout.flush()
+    print("\n    Scrimble: CaptureFullScreen + SavePictureAsBmp (scratch file, flush, rename);"
+          "\n    floor: BitBlt + GetDIBits + WriteFile alone, the same 24-bit file;"
+          "\n    import: `import -window root x.bmp`, the whole process; capture alone:"
+          "\n    CaptureFullScreen without the file.\n")
+
+
+# ------------------------------------------------------------------ start-up
+
+def startup_table(starts):
+    programs = [("floor", FLOOR_EXE, "Floor"), ("Scrimble", SCRIMBLE_EXE, rig.TITLE)]
+    session = rig.Session(width=1920, height=1080, start=False, log=quiet,
+                          ini=settings(timer_kind=1, clip=1, auto_save=0))
+    results = {name: [] for name, _, _ in programs}
+    try:
+        session.probe("windows")  # Wine is up: its own start is no one's
+        with xwatch.XWatch(session.display) as watch:
+            for r in range(starts + 1):  # the first round warms the file cache
+                for name, exe, title in rotated(programs, r):
+                    started = []
+                    frame = watch.first_frame(lambda: started.append(subprocess.Popen(
+                        [rig.WINE64, exe], cwd=session.workdir, env=session.env,
+                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)))
+                    shown = [w["title"] for w in session.windows()]
+                    started[0].kill()
+                    started[0].wait()
+                    if shown != [title]:
+                        raise SystemExit(f"{name}: expected only the window {title!r}, saw {shown}")
+                    session.wait_until(lambda: not session.windows(), 30, f"{name} to end", interval=0.05)
+                    if r > 0:
+                        results[name].append(frame)
     finally:
         session.stop()
+    requests = dict(zip((name for name, _, _ in programs),
+                        server_requests.requests_at_start([exe for _, exe, _ in programs])))
+    floor = statistics.median(f.painted for f in results["floor"])
+    print(f"## Start to first complete frame of the window (median of {starts}, ms)\n")
+    print(f"    {'program':<9} {'mapped':>7} {'painted':>8} {'best':>6} {'worst':>6} {'ratio':>6} "
+          f"{'requests':>9} {'ratio':>6}")
+    for name, _, _ in programs:
+        frames = results[name]
+        painted = statistics.median(f.painted for f in frames)
+        print(f"    {name:<9} {median_ms([f.mapped for f in frames]):>7.1f} {painted * 1000:>8.1f} "
+              f"{min(f.painted for f in frames) * 1000:>6.1f} {max(f.painted for f in frames) * 1000:>6.1f} "
+              f"{painted / floor:>6.2f} {sum(requests[name].values()):>9} "
+              f"{sum(requests[name].values()) / sum(requests['floor'].values()):>6.2f}")
+    print("\n    From the process's start to the window shown as it stays (mapped: when the"
+          "\n    X server mapped it); floor: floor_window_win32.exe, one window of Scrimble's"
+          "\n    size and place, nothing in it; 1920x1080, wine64, Wine already running;"
+          "\n    requests: wineserver round trips until then, which the load does not change"
+          "\n    (server_requests.py).\n")
+
+
+# ------------------------------------------------------------------ delay
+
+def cpu_ns(pid):
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/schedstat") as f:
+                total += int(f.read().split()[0])
+        except (OSError, ValueError):
+            pass  # a thread that just ended
+    return total
+
+
+def delay_cpu(runs):
+    session = rig.Session(log=quiet, exe=SCRIMBLE_EXE,
+                          ini=settings(timer_kind=3, timer_time=DELAY_SECONDS, clip=0, auto_save=0))
+    shares = []
+    try:
+        pid = session.app.pid
+
+        def mapped():
+            out = session.xdotool("search", "--onlyvisible", "--name", "^" + session.title + "$", check=False)
+            return bool(out.split())
+
+        for _ in range(runs):
+            session.wait_until(mapped, 30, "the window", interval=0.05)
+            session.key("F1")
+            session.wait_until(lambda: not mapped(), 30, "the window to hide", interval=0.02)
+            time.sleep(0.3)
+            cpu0, t0 = cpu_ns(pid), time.monotonic()
+            time.sleep(DELAY_SECONDS - 0.6)
+            cpu1, t1 = cpu_ns(pid), time.monotonic()
+            session.wait_until(mapped, 30, "the window to come back", interval=0.05)
+            shares.append((cpu1 - cpu0) / 1e9 / (t1 - t0))
+            time.sleep(0.5)
+    finally:
+        session.stop()
+    print(f"## CPU over a {DELAY_SECONDS} s delay\n")
+    print(f"    {statistics.median(shares) * 100:.3f} % of a core (median of {runs}; "
+          f"runs: {', '.join(f'{s * 100:.3f}' for s in shares)})")
+    print(f"    Scrimble.exe's own threads from 0.3 s after the hide to {DELAY_SECONDS - 0.3:.1f} s, "
+          f"from /proc/<pid>/task/*/schedstat.\n")
+
+
+# ------------------------------------------------------------------ sizes
+
+def size_table():
+    print("## Release exe\n")
+    for arch, folder in (("i686", WIN32), ("x86-64", WIN64)):
+        path = os.path.join(folder, "Scrimble.exe")
+        size = os.path.getsize(path)
+        print(f"    {arch:<7} {size:>9,} bytes ({size / 1048576:.2f} MiB)"
+              f"{'' if size <= 1048576 else '  over 1 MiB'}")
+    print()
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--runs", type=int, default=30)
+    parser.add_argument("--rounds", type=int, default=15, help="capture rounds per screen size")
+    parser.add_argument("--starts", type=int, default=15, help="starts of each program")
+    parser.add_argument("--delays", type=int, default=3, help="delays timed")
     parser.add_argument("--sizes", default="1024x768,1920x1080,3840x2160")
+    parser.add_argument("--folder", help="where the capture table's files go (default: tmpfs)")
     options = parser.parse_args()
-    if not os.path.exists(BENCH_EXE):
-        raise SystemExit(f"{BENCH_EXE} is missing; run `make build`")
-    print(f"{rig.wine_version()}, {os.cpu_count()} cores, {time.strftime('%Y-%m-%d')}")
-    for size in options.sizes.split(","):
-        width, height = (int(v) for v in size.split("x"))
-        table, elapsed = run_size(width, height, options.runs)
-        print(f"\n## {width} x {height} ({elapsed:.0f} s including Wine's start)\n")
-        print(table)
-        sys.stdout.flush()
+    for exe in (BENCH_EXE, FLOOR_EXE, SCRIMBLE_EXE, os.path.join(WIN32, "Scrimble.exe")):
+        if not os.path.exists(exe):
+            raise SystemExit(f"{exe} is missing; run `make build`")
+    for exe in (BENCH_EXE, FLOOR_EXE, SCRIMBLE_EXE):
+        if rig.loader_for(exe) != rig.WINE64:
+            raise SystemExit(f"{exe} is not a 64-bit program: nothing here is timed through emulation")
+    sizes = [tuple(int(v) for v in s.split("x")) for s in options.sizes.split(",")]
+    load = LoadSampler()
+    print(f"# Scrimble benchmark, {time.strftime('%Y-%m-%d %H:%M %Z')}\n")
+    print(f"{machine()}; {rig.wine_version()}, wine64 (x86-64 build); Xvfb 24-bit\n")
+    folder = options.folder or tempfile.mkdtemp(prefix="scrimble-bench-", dir="/dev/shm")
+    try:
+        capture_table(sizes, options.rounds, folder)
+    finally:
+        if not options.folder:
+            for name in os.listdir(folder):
+                os.remove(os.path.join(folder, name))
+            os.rmdir(folder)
+    startup_table(options.starts)
+    delay_cpu(options.delays)
+    size_table()
+    low, middle, high = load.stop()
+    print(f"Load average (1 min) during the run: {low:.2f} to {high:.2f}, median {middle:.2f}, "
+          f"on {os.cpu_count()} cores.")
 
 
 if __name__ == "__main__":

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/ole_win32.h"
+#include "platform/win32_handles.h"
+
 namespace scrimble::win32 {
 namespace {
 
@@ -134,6 +137,10 @@ bool RealGdiApi::DeleteObject(NativeHandle object) { return ::DeleteObject(As<HG
 // --- OLE --------------------------------------------------------------------------
 
 PicturePtr RealGdiApi::OleCreatePictureIndirect(const PictDesc& desc, bool own) {
+    EnsureOleInitialized();
+    static const auto create =
+        SystemFunction<decltype(&::OleCreatePictureIndirect)>(L"oleaut32.dll", "OleCreatePictureIndirect");
+    if (create == nullptr) return nullptr;  // the handles are still the caller's
     // Allocated before the handles are given away: from then on nothing may
     // throw, since the caller deletes the handles itself when this throws.
     auto picture = std::make_shared<OlePicture>();
@@ -146,8 +153,7 @@ PicturePtr RealGdiApi::OleCreatePictureIndirect(const PictDesc& desc, bool own) 
 
     IDispatch* dispatch = nullptr;
     // The status is not looked at: an object came back or it did not.
-    ::OleCreatePictureIndirect(&description, IID_IDispatch, own ? TRUE : FALSE,
-                               reinterpret_cast<void**>(&dispatch));
+    create(&description, IID_IDispatch, own ? TRUE : FALSE, reinterpret_cast<void**>(&dispatch));
     if (dispatch == nullptr) return nullptr;  // the handles are still the caller's
 
     IPictureDisp* display = nullptr;

@@ -310,9 +310,16 @@ void WindowControlPeer::Focus() { window_.RequestFocus(hwnd_); }
 
 std::unique_ptr<forms::ControlPeer> ControlPeerFactory::CreatePeer(const forms::ControlSpec& entry, int row) {
     const WindowKind kind = KindOf(entry);
-    HWND hwnd = ::CreateWindowExW(kind.exStyle, kind.className, L"", kChildStyle | kind.style, 0, 0, 0, 0,
-                                  window_.hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstId_ + row)),
-                                  window_.instance(), nullptr);
+    const forms::TwipsRect absolute = Absolute(entry);
+    // Made in place and given the font at once: moving every control after
+    // the fact costs a round of messages per control.
+    const PixelRect at = window_.Px(absolute);
+    HWND hwnd = ::CreateWindowExW(kind.exStyle, kind.className, L"", kChildStyle | kind.style, at.x, at.y, at.width,
+                                  at.height, window_.hwnd(),
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstId_ + row)), window_.instance(),
+                                  nullptr);
+    ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(window_.Font()), FALSE);
+    if (entry.kind == ControlKind::ComboList) PlaceComboBox(hwnd, at, static_cast<int>(entry.items.size()));
     auto peer = std::make_unique<WindowControlPeer>(window_, hwnd, entry.kind);
     if (entry.kind == ControlKind::StatusBar) ::SendMessageW(hwnd, SB_SIMPLE, TRUE, 0);
     if (entry.kind == ControlKind::TextBox) ::SetWindowSubclass(hwnd, TextBoxProc, 1, 0);
@@ -325,7 +332,7 @@ std::unique_ptr<forms::ControlPeer> ControlPeerFactory::CreatePeer(const forms::
             throw WindowCreationError(std::wstring(entry.name, entry.name + std::strlen(entry.name)));
         }
     }
-    created_.push_back({hwnd, &entry, Absolute(entry)});
+    created_.push_back({hwnd, &entry, absolute});
     return peer;
 }
 
@@ -355,11 +362,11 @@ void ControlPeerFactory::Finish(forms::Form&) {
     }
 }
 
-void PlaceComboBox(HWND combo, int x, int y, int width, int height) {
-    const int items = static_cast<int>(::SendMessageW(combo, CB_GETCOUNT, 0, 0));
+void PlaceComboBox(HWND combo, const PixelRect& at, int items) {
+    const int height = at.height;
     const int itemHeight = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
     const int dropped = height + std::max(1, items) * std::max(1, itemHeight) + 4;
-    ::SetWindowPos(combo, nullptr, x, y, width, dropped, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(combo, nullptr, at.x, at.y, at.width, dropped, SWP_NOZORDER | SWP_NOACTIVATE);
     // The closed height follows the selection field. Systems differ in what
     // the field height they report includes, so adjust and measure again.
     int field = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));

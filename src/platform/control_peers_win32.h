@@ -14,6 +14,7 @@
 namespace scrimble::win32 {
 
 class MainWindow;
+struct PixelRect;
 
 class WindowControlPeer : public forms::ControlPeer {
 public:
@@ -84,8 +85,9 @@ void RegisterControlClasses(HINSTANCE instance);
 // the same window, rather than to another program or to nobody (the window
 // being hidden).
 bool FocusLeavesForSibling(HWND textBox, HWND window);
-// A drop-down list whose closed height is exactly height pixels.
-void PlaceComboBox(HWND combo, int x, int y, int width, int height);
+// A drop-down list of that many items whose closed height is exactly the
+// rectangle's height; it has its font already.
+void PlaceComboBox(HWND combo, const PixelRect& at, int items);
 void DrawPictureButton(const DRAWITEMSTRUCT& item);
 
 }  // namespace scrimble::win32

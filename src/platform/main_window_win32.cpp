@@ -121,10 +121,10 @@ void MainWindow::CreateControls(forms::Form& form) {
     form_ = &form;
     ControlPeerFactory factory(*this, definition_.firstControlId);
     forms::BuildControls(form, *definition_.layout, factory);
+    // The factory made them in place, with the font: no layout pass.
     for (const ControlPeerFactory::Created& created : factory.created()) {
         placed_.push_back({created.hwnd, created.entry, created.absolute});
     }
-    LayoutControls();
 }
 
 bool MainWindow::CreateFont() {
@@ -156,14 +156,11 @@ void MainWindow::ResizeToClient() {
 void MainWindow::LayoutControls() {
     for (const Placed& placed : placed_) {
         ::SendMessageW(placed.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        const int x = Px(placed.absolute.left);
-        const int y = Px(placed.absolute.top);
-        const int width = Px(placed.absolute.width);
-        const int height = Px(placed.absolute.height);
+        const PixelRect at = Px(placed.absolute);
         if (placed.entry->kind == forms::ControlKind::ComboList) {
-            PlaceComboBox(placed.hwnd, x, y, width, height);
+            PlaceComboBox(placed.hwnd, at, static_cast<int>(::SendMessageW(placed.hwnd, CB_GETCOUNT, 0, 0)));
         } else {
-            ::SetWindowPos(placed.hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+            ::SetWindowPos(placed.hwnd, nullptr, at.x, at.y, at.width, at.height, SWP_NOZORDER | SWP_NOACTIVATE);
         }
         if (toolTipped_.count(placed.hwnd) != 0) PlaceToolRect(placed.hwnd);
     }
@@ -191,10 +188,11 @@ void MainWindow::SetToolTip(HWND control, const std::wstring& text) {
     tool.cbSize = sizeof(tool);
     tool.hwnd = hwnd_;
     tool.lpszText = const_cast<wchar_t*>(text.c_str());  // copied by the tooltip control
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    // No subclassing: the mouse comes by RelayToToolTip.
+    tool.uFlags = TTF_IDISHWND;
     tool.uId = reinterpret_cast<UINT_PTR>(control);
     ::SendMessageW(tooltip_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    tool.uFlags = TTF_SUBCLASS;
+    tool.uFlags = 0;
     tool.uId = static_cast<UINT_PTR>(::GetDlgCtrlID(control));
     ::SendMessageW(tooltip_, known ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     if (!known) PlaceToolRect(control);
@@ -250,7 +248,18 @@ bool MainWindow::PreviewKey(const MSG& message) {
     return ending_ || keyCode == 0;
 }
 
+void MainWindow::RelayToToolTip(const MSG& message) {
+    const bool mouse = (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST) ||
+                       message.message == WM_NCMOUSEMOVE;
+    // The window itself too: over a disabled control, the mouse reaches the
+    // window, whose tools cover the controls' rectangles.
+    if (mouse && (message.hwnd == hwnd_ || toolTipped_.count(message.hwnd) != 0)) {
+        ::SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+    }
+}
+
 void MainWindow::ProcessMessage(MSG& message) {
+    RelayToToolTip(message);
     if (PreviewKey(message)) return;
     if (!ending_ && ::IsDialogMessageW(hwnd_, &message)) return;
     ::TranslateMessage(&message);

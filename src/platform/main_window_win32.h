@@ -23,6 +23,13 @@ inline constexpr wchar_t kApplicationTitle[] = L"Scrimble";
 // The system DPI: window positions and the screen's twips are converted with
 // it, whatever the DPI of the monitor the window is on.
 UINT SystemDpi();
+// A control's place on the client area, in pixels.
+struct PixelRect {
+    int x;
+    int y;
+    int width;
+    int height;
+};
 
 struct WindowDefinition {
     const wchar_t* caption;
@@ -48,6 +55,9 @@ public:
     HWND hwnd() const { return hwnd_; }
     HINSTANCE instance() const { return instance_; }
     int Px(int twips) const { return ::MulDiv(twips, static_cast<int>(dpi_), 1440); }
+    PixelRect Px(const forms::TwipsRect& twips) const {
+        return {Px(twips.left), Px(twips.top), Px(twips.width), Px(twips.height)};
+    }
     HFONT Font() const { return font_.get(); }
 
     void SetToolTip(HWND control, const std::wstring& text);
@@ -62,7 +72,8 @@ public:
 
     // Shows the window and puts the focus on the given control.
     void ShowWithFocus(HWND control);
-    // Key preview, then dialog navigation, then normal dispatch.
+    // Key preview, then dialog navigation, then normal dispatch; the tooltip
+    // sees the mouse on the way.
     void ProcessMessage(MSG& message);
     int RunMessageLoop();
     // One pass over the pending messages; returns once the queue is empty.
@@ -94,6 +105,10 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(HWND control, int code);
     bool PreviewKey(const MSG& message);
+    // The tooltip learns of the mouse here rather than by subclassing each
+    // control, which would cost every message to those controls a property
+    // lookup (a round trip to the server under Wine).
+    void RelayToToolTip(const MSG& message);
     void ApplyDpi(UINT dpi);
     void LayoutControls();
     void ResizeToClient();

@@ -35,6 +35,8 @@ public:
     virtual void IdleWait(int milliseconds) = 0;
     // Present local time in whole seconds (fractions dropped).
     virtual long long NowSeconds() = 0;
+    // How long until NowSeconds() next changes: 1 to 1000 milliseconds.
+    virtual int MillisecondsToNextSecond() = 0;
     // Returns once the screen no longer shows windows that were just hidden.
     virtual void WaitForScreenUpdate() = 0;
 

@@ -8,6 +8,7 @@
 #include "platform/bmp_writer_win32.h"
 #include "platform/errors.h"
 #include "platform/file_io.h"
+#include "platform/ole_win32.h"
 #include "platform/twips.h"
 
 namespace scrimble::win32 {
@@ -44,6 +45,13 @@ public:
 private:
     bool open_ = false;
 };
+
+// The shell's "open" verb, owned by the desktop; shell32 is loaded at the
+// first launch.
+void ShellExecuteOpen(const std::wstring& target) {
+    static const auto execute = SystemFunction<decltype(&::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (execute != nullptr) execute(::GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
+}
 
 HPALETTE CopyPalette(HPALETTE palette) {
     const UINT count = ::GetPaletteEntries(palette, 0, 0, nullptr);
@@ -82,6 +90,12 @@ long long WindowsServices::NowSeconds() {
     ::SystemTimeToFileTime(&local, &file);
     const unsigned long long ticks = (static_cast<unsigned long long>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
     return static_cast<long long>(ticks / 10000000ULL);
+}
+
+int WindowsServices::MillisecondsToNextSecond() {
+    SYSTEMTIME local;
+    ::GetLocalTime(&local);
+    return 1000 - local.wMilliseconds;
 }
 
 void WindowsServices::WaitForScreenUpdate() {
@@ -147,15 +161,21 @@ long long WindowsServices::FileLength(const std::wstring& path) { return scrimbl
 int WindowsServices::KeyboardSubtype() { return ::GetKeyboardType(1); }
 
 std::optional<std::wstring> WindowsServices::BrowseForFolder(NativeHandle owner, const std::wstring& title) {
+    static const auto browse = SystemFunction<decltype(&::SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
+    static const auto pathOf =
+        SystemFunction<decltype(&::SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
+    static const auto release = SystemFunction<decltype(&::CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
+    if (browse == nullptr || pathOf == nullptr || release == nullptr) return std::nullopt;
+    EnsureOleInitialized();
     BROWSEINFOW request{};
     request.hwndOwner = reinterpret_cast<HWND>(owner);
     request.lpszTitle = title.c_str();
     request.ulFlags = BIF_RETURNONLYFSDIRS;
-    PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&request);
+    PIDLIST_ABSOLUTE chosen = browse(&request);
     if (chosen == nullptr) return std::nullopt;
     wchar_t path[MAX_PATH] = {};
-    const BOOL hasPath = ::SHGetPathFromIDListW(chosen, path);
-    ::CoTaskMemFree(chosen);
+    const BOOL hasPath = pathOf(chosen, path);
+    release(chosen);
     if (!hasPath || path[0] == L'\0') return std::nullopt;
     return std::wstring(path);
 }
@@ -172,7 +192,7 @@ void WindowsServices::OpenFolder(const std::wstring& folder) {
     std::wstring target = FullPath(folder);
     if (target.empty()) return;
     if (target.back() != L'\\') target += L'\\';
-    ::ShellExecuteW(::GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
+    ShellExecuteOpen(target);
 }
 
 std::optional<std::wstring> WindowsServices::ShortPath(const std::wstring& path) {
@@ -185,9 +205,7 @@ std::optional<std::wstring> WindowsServices::ShortPath(const std::wstring& path)
     return shortPath;
 }
 
-void WindowsServices::ShellOpen(const std::wstring& target) {
-    ::ShellExecuteW(::GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
-}
+void WindowsServices::ShellOpen(const std::wstring& target) { ShellExecuteOpen(target); }
 
 bool WindowsServices::AnotherInstanceRunning() {
     instanceMutex_.reset(::CreateMutexW(nullptr, FALSE, kInstanceMutexName));

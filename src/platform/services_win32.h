@@ -16,6 +16,7 @@ public:
     void DoEvents() override;
     void IdleWait(int milliseconds) override;
     long long NowSeconds() override;
+    int MillisecondsToNextSecond() override;
     void WaitForScreenUpdate() override;
     ScreenTwips Screen() override;
     NumberLocale Locale() override;

@@ -1,7 +1,6 @@
 // Scrimble's entry point: builds the main window from its definition, connects
 // its code to the real system, loads it and runs the message loop.
 #include <windows.h>
-#include <ole2.h>
 
 #include <memory>
 #include <optional>
@@ -30,25 +29,8 @@ void RestrictDllSearch() {
     if (setDefault == nullptr || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) ::SetDllDirectoryW(L"");
 }
 
-// OLE stays initialised for the life of the program: pictures, the clipboard
-// and the shell's folder browser need it.
-class OleSession {
-public:
-    OleSession() : ok_(SUCCEEDED(::OleInitialize(nullptr))) {}
-    ~OleSession() {
-        if (ok_) ::OleUninitialize();
-    }
-    OleSession(const OleSession&) = delete;
-    OleSession& operator=(const OleSession&) = delete;
-
-private:
-    bool ok_;
-};
-
 int Run(HINSTANCE instance) {
     using namespace scrimble;
-    OleSession ole;
-
     const win32::WindowDefinition definition{ui::kWindowCaption, ui::kClientWidthTwips, ui::kClientHeightTwips,
                                              IDI_APP, ui::kFirstControlId, &ui::MainWindowLayout()};
     auto ownedWindow = std::make_unique<win32::MainWindow>(instance, definition);

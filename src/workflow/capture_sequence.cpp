@@ -13,8 +13,6 @@ namespace {
 
 constexpr int16_t kCaptureFullScreen = 1;
 constexpr int16_t kCaptureForegroundWindow = 2;
-// How long the delay loop sleeps between passes when no message arrives.
-constexpr int kDelayPassMilliseconds = 20;
 
 }  // namespace
 
@@ -58,9 +56,10 @@ void frmMain::Wait() {
     if (!(std::fabs(seconds) < 1e9)) throw OverflowError();
     const long long target = services.NowSeconds() + static_cast<long long>(std::nearbyint(seconds));
     // Whole-second clock: the wait ends at the first reading after the target.
+    // Between passes it sleeps until a message comes or the reading changes.
     while (!services.Ending() && services.NowSeconds() <= target) {
         services.DoEvents();
-        services.IdleWait(kDelayPassMilliseconds);
+        services.IdleWait(services.MillisecondsToNextSecond());
     }
 }
 

@@ -198,17 +198,24 @@ def test_japanese_text_fits_every_control(app, dpi):
     checks.done()
 
 
+# Tooltips of controls whose window text is something else.
+OTHER_TIPS = {"lblPath": "ファイルを保存するパス。", "imgPicArea": "プレビュー。"}
+
+
 def wait_for_tooltip(app, name, dpi):
     """Rests the mouse on the control and waits for its tooltip."""
+    text = OTHER_TIPS.get(name, TEXTS.get(name))
     left, top, width, height = expected_rect(name, dpi)
-    app.xdotool("mousemove", *app.client_to_screen(left + width // 2, top + height // 2))
-    app.wait_until(lambda: any(t["visible"] and t["text"] == TEXTS[name] for t in app.tree()["tooltips"]),
+    x, y = app.client_to_screen(left + width // 2, top + height // 2)
+    app.xdotool("mousemove", x, y)
+    app.xdotool("mousemove", x + 1, y)  # a move inside the control starts the tooltip's timer
+    app.wait_until(lambda: any(t["visible"] and t["text"] == text for t in app.tree()["tooltips"]),
                    timeout=10, what=f"the tooltip of {name} at {dpi} DPI")
 
 
 @SCALES
-def test_greyed_buttons_show_their_tooltips(app, dpi):
-    for name in ("cmdSave", "cmdPrint", "cmdFullScreen"):
+def test_greyed_and_enabled_controls_show_their_tooltips(app, dpi):
+    for name in ("cmdSave", "cmdPrint", "cmdFullScreen", "lblPath", "imgPicArea"):
         wait_for_tooltip(app, name, dpi)
 
 

@@ -21,6 +21,7 @@ public:
     // Answers, set by the test.
     long long nowSeconds = 0;
     long long secondsPerIdleWait = 1;  // the clock moves on after each IdleWait(), so delays end
+    int millisecondsToNextSecond = 700;
     NumberLocale locale{};
     int keyboardSubtype = 0;
     std::optional<std::wstring> folderChoice;  // what BrowseForFolder() returns
@@ -51,6 +52,7 @@ public:
     void DoEvents() override;
     void IdleWait(int milliseconds) override;
     long long NowSeconds() override { return Note("NowSeconds", nowSeconds); }
+    int MillisecondsToNextSecond() override { return Note("MillisecondsToNextSecond", millisecondsToNextSecond); }
     void WaitForScreenUpdate() override { Note("WaitForScreenUpdate", 0); }
     ScreenTwips Screen() override { return Note("Screen", ScreenTwips{15360, 11520, 15, 15}); }
     NumberLocale Locale() override { return Note("Locale", locale); }

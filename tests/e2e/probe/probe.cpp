@@ -12,6 +12,8 @@
 //                                  against the room the control gives it
 //   probe post <title> <msg> <wparam> <lparam>
 //                                  posts a message to that window (numbers)
+//   probe resources <title>        GDI and USER objects of the process that
+//                                  owns the window, as far as the system tells
 //   probe serve                    reads commands from stdin, one per line,
 //                                  arguments separated by tabs; answers each
 //                                  with one JSON line
@@ -20,6 +22,7 @@
 // terminal cannot be trusted with non-ASCII text.
 #include <windows.h>
 #include <commctrl.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -773,13 +776,106 @@ int Windows(Json& json) {
   return 0;
 }
 
+// ---------------------------------------------------------------- resources
+
+struct ProcessWindows {
+  DWORD pid;
+  int count;
+};
+
+BOOL CALLBACK CountChildWindow(HWND, LPARAM param) {
+  ++reinterpret_cast<ProcessWindows*>(param)->count;
+  return TRUE;
+}
+
+BOOL CALLBACK CountProcessWindow(HWND hwnd, LPARAM param) {
+  auto* found = reinterpret_cast<ProcessWindows*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == found->pid) {
+    ++found->count;
+    EnumChildWindows(hwnd, CountChildWindow, param);
+  }
+  return TRUE;
+}
+
+// Wine keeps a process's GDI objects in a handle table that the process
+// environment block points to (GdiSharedHandleTable), as Windows once did:
+// entries of 24 bytes whose type byte is 0 when free. Read from outside, it
+// counts the objects by type where GetGuiResources answers nothing. Only for
+// a process of the probe's own bitness.
+bool CountGdiTable(HANDLE process, std::map<int, long long>& byType) {
+  using QueryProcess = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<QueryProcess>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  PROCESS_BASIC_INFORMATION basic{};
+  if (!query || query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0) return false;
+  constexpr size_t kTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
+  constexpr size_t kEntrySize = 24, kTypeOffset = 14, kEntries = 0x10000, kChunk = 4096;
+  void* table = nullptr;
+  SIZE_T got = 0;
+  if (!ReadProcessMemory(process, static_cast<char*>(static_cast<void*>(basic.PebBaseAddress)) + kTableOffset,
+                         &table, sizeof(table), &got) || !table) {
+    return false;
+  }
+  std::vector<unsigned char> entries(kChunk * kEntrySize);
+  for (size_t first = 0; first < kEntries; first += kChunk) {
+    if (!ReadProcessMemory(process, static_cast<char*>(table) + first * kEntrySize, entries.data(),
+                           entries.size(), &got) || got != entries.size()) {
+      return false;
+    }
+    for (size_t i = 0; i < kChunk; ++i) {
+      const int type = entries[i * kEntrySize + kTypeOffset];
+      if (type != 0) ++byType[type];
+    }
+  }
+  return true;
+}
+
+int Resources(Json& json, const std::wstring& title) {
+  HWND top = FindTopLevel(title);
+  if (!top) {
+    json.BeginObject().Key("error").Str("no window with that title").EndObject();
+    return 1;
+  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(top, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  json.BeginObject().Key("pid").Int(pid);
+  SetLastError(0);
+  const DWORD gdi = process ? GetGuiResources(process, GR_GDIOBJECTS) : 0;
+  const DWORD gdiError = GetLastError();
+  const DWORD user = process ? GetGuiResources(process, GR_USEROBJECTS) : 0;
+  json.Key("gui_resources").BeginObject().Key("gdi").Int(gdi).Key("user").Int(user);
+  json.Key("error").Int(gdiError).EndObject();
+  std::map<int, long long> byType;
+  json.Key("gdi_table");
+  if (process && CountGdiTable(process, byType)) {
+    long long total = 0;
+    json.BeginObject().Key("by_type").BeginObject();
+    for (const auto& [type, count] : byType) {
+      json.Key(std::to_string(type).c_str()).Int(count);
+      total += count;
+    }
+    json.EndObject().Key("total").Int(total).EndObject();
+  } else {
+    json.Null();
+  }
+  ProcessWindows windows{pid, 0};
+  EnumWindows(CountProcessWindow, reinterpret_cast<LPARAM>(&windows));
+  json.Key("windows").Int(windows.count);
+  json.EndObject();
+  if (process) CloseHandle(process);
+  return 0;
+}
+
 // ---------------------------------------------------------------- dispatch
 
 int Usage(Json& json) {
   json.BeginObject()
       .Key("error")
-      .Str("usage: probe tree|focus|textfit <title> | clipboard [--at x,y]... | msgbox [--press <button>] | windows"
-           " | post <title> <msg> <wparam> <lparam> | serve")
+      .Str("usage: probe tree|focus|textfit|resources <title> | clipboard [--at x,y]... | msgbox [--press <button>]"
+           " | windows | post <title> <msg> <wparam> <lparam> | serve")
       .EndObject();
   return 64;
 }
@@ -791,6 +887,7 @@ int Run(const std::vector<std::wstring>& args, Json& json) {
     std::wstring title = DecodeTitle(args[1]);
     return command == L"tree" ? Tree(json, title) : Focus(json, title);
   }
+  if (command == L"resources" && args.size() == 2) return Resources(json, DecodeTitle(args[1]));
   if (command == L"clipboard") {
     std::vector<POINT> points;
     for (size_t i = 1; i + 1 < args.size(); i += 2) {

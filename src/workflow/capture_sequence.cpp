@@ -16,6 +16,12 @@ constexpr int16_t kCaptureForegroundWindow = 2;
 // How long the delay loop sleeps between passes when no message arrives.
 constexpr int kDelayPassMilliseconds = 20;
 
+// Raised by the clipboard step, which runs once the preview holds the new
+// capture.
+bool IsClipboardFailure(const RuntimeError& error) {
+    return error.Code() == ErrorCode::ClipboardBusy || error.Code() == ErrorCode::ClipboardRefused;
+}
+
 }  // namespace
 
 void frmMain::cmdFullScreen_Click() { RunCaptureCommand(kCaptureFullScreen, 1); }
@@ -33,8 +39,11 @@ void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex) {
         if (services.Ending()) return;
         Capture(kind);
     } catch (const RuntimeError& error) {
-        // The command ends here, but never with the window left hidden.
+        // Never with the window left hidden.
         mainShow();
+        // A capture that only missed the clipboard is saved all the same, and
+        // before the message, whose wait lets a close end the program.
+        if (IsClipboardFailure(error)) CaptureSave();
         services.MessageBox(error.MessageText());
         return;
     }

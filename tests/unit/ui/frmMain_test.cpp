@@ -75,6 +75,9 @@ TEST_F(FrmMainTest, LoadAppliesTheSettingsThroughTheClickRules) {
     EXPECT_EQ(true, w.window.txtNumber.Enabled());
     EXPECT_EQ(Texts{}, w.services.messageBoxes);
     EXPECT_EQ(0, w.services.CallCount("EndProgram"));
+    // Each load cleans where the settings file and the captures are written.
+    const std::wstring settingsFolder = dir.File("");
+    EXPECT_EQ((Texts{settingsFolder, L"D:\\Shots\\", settingsFolder, L"D:\\Shots\\"}), w.services.scratchFoldersCleaned);
 }
 
 // What a key did, told by its traces in the services and on disk.
@@ -127,6 +130,20 @@ TEST_F(FrmMainTest, EscapeAndUnloadWriteTheSettingsAsTheyAreThenEnd) {
         EXPECT_EQ(Texts{}, w.services.messageBoxes);
         ReplaceFileContents(w.window.settingsPath, std::string());
     }
+}
+
+// The caller reports it and ends the program; this says it was the settings.
+TEST_F(FrmMainTest, SettingsThatCannotBeWrittenAtUnloadAreReportedAsTheSettings) {
+    w.window.settingsPath = dir.File("missing/Scrimble.ini");
+    int cancel = 0;
+    try {
+        w.window.Form_Unload(cancel);
+        ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(L"75 : 設定を保存できませんでした。ファイルに書き込めません: " + w.window.settingsPath,
+                  error.MessageText());
+    }
+    EXPECT_EQ(Log{}, dir.Listing());
 }
 
 TEST_F(FrmMainTest, DelayLengthIsDisabledOnlyWhileNoDelayIsChosen) {

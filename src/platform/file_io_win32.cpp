@@ -134,6 +134,16 @@ private:
     UINT previous_;
 };
 
+// Whether the folder is on a network share: a UNC path, or a drive letter
+// mapped to one.
+bool OnNetwork(const std::wstring& folder) {
+    std::wstring full = AbsolutePath(folder.empty() ? L"." : folder);
+    if (full.compare(0, 8, L"\\\\?\\UNC\\") == 0) return true;
+    if (full.compare(0, 4, L"\\\\?\\") == 0) full.erase(0, 4);
+    if (full.compare(0, 2, L"\\\\") == 0) return true;  // also \\.\ device paths: none of ours
+    return full.size() >= 3 && full[1] == L':' && GetDriveTypeW(full.substr(0, 3).c_str()) == DRIVE_REMOTE;
+}
+
 unsigned long long FileTimeValue(const FILETIME& time) {
     return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
@@ -174,10 +184,10 @@ void ReplaceFileContents(const std::wstring& path, const char* data, size_t size
     std::optional<FileHandle> file;
     for (int attempt = 0; attempt < 100; ++attempt) {
         scratch.Path() = TemporarySiblingPath(path, UniqueNumber());
-        // Shared for deletion only, so that the rename below can take the
-        // file while it stays open: a scratch file is never closed and still
-        // in place, which a clean-up at the start of another copy would take
-        // for one left by a crash.
+        // Shared for deletion only, so that the rename below can move it while
+        // it is still open: it never sits closed under its scratch name, where
+        // the start-up clean-up of another copy would take it for one left
+        // behind by a crash.
         file.emplace(CreateFileW(scratch.Path().c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file->valid()) break;
@@ -197,6 +207,9 @@ void ReplaceFileContents(const std::wstring& path, const char* data, size_t size
 }
 
 void RemoveStaleScratchFiles(const std::wstring& folder) {
+    // A server that does not answer would hold up the start for as long as
+    // the network waits: folders there are left alone.
+    if (OnNetwork(folder)) return;
     const CriticalErrorsAsResults quietly;  // a drive without its disk just fails
     std::wstring prefix = folder.empty() ? L".\\" : folder;
     if (prefix.back() != L'\\' && prefix.back() != L'/' && prefix.back() != L':') prefix += L'\\';

@@ -132,20 +132,6 @@ TEST_F(FrmMainTest, EscapeAndUnloadWriteTheSettingsAsTheyAreThenEnd) {
     }
 }
 
-// The caller reports it and ends the program; this says it was the settings.
-TEST_F(FrmMainTest, SettingsThatCannotBeWrittenAtUnloadAreReportedAsTheSettings) {
-    w.window.settingsPath = dir.File("missing/Scrimble.ini");
-    int cancel = 0;
-    try {
-        w.window.Form_Unload(cancel);
-        ADD_FAILURE() << "no error";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(L"75 : 設定を保存できませんでした。ファイルに書き込めません: " + w.window.settingsPath,
-                  error.MessageText());
-    }
-    EXPECT_EQ(Log{}, dir.Listing());
-}
-
 TEST_F(FrmMainTest, DelayLengthIsDisabledOnlyWhileNoDelayIsChosen) {
     for (const auto& [index, enabled] :
          {std::pair{0, false}, {1, true}, {0, false}, {2, true}, {0, false}, {-1, true}}) {

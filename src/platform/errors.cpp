@@ -24,8 +24,21 @@ RuntimeError InvalidPropertyValueError() {
     return {ErrorCode::InvalidPropertyValue, L"プロパティの値が不正です。"};
 }
 
-RuntimeError FileWriteError(const std::wstring& path) {
-    return {ErrorCode::FileWriteFailed, L"ファイルに書き込めません: " + path};
+RuntimeError FileWriteError(const std::wstring& path, WriteFailure why) {
+    const std::wstring what = L"ファイルに書き込めません: " + path;
+    switch (why) {
+        case WriteFailure::DiskFull: return {ErrorCode::DiskFull, L"ディスクの空き容量が足りないため、" + what};
+        case WriteFailure::AccessDenied: return {ErrorCode::PermissionDenied, L"書き込みが許可されていないため、" + what};
+        case WriteFailure::ReadOnlyFile: return {ErrorCode::PermissionDenied, L"読み取り専用のため、" + what};
+        case WriteFailure::InUse: return {ErrorCode::PermissionDenied, L"他のプログラムが使用中のため、" + what};
+        case WriteFailure::FolderInTheWay: return {ErrorCode::FileWriteFailed, L"同じ名前のフォルダがあるため、" + what};
+        case WriteFailure::Unknown: break;
+    }
+    return {ErrorCode::FileWriteFailed, what};
+}
+
+RuntimeError SettingsWriteError(const RuntimeError& cause) {
+    return {cause.Code(), L"設定を保存できませんでした。" + cause.Description()};
 }
 
 RuntimeError FileReadError(const std::wstring& path) {
@@ -49,7 +62,12 @@ RuntimeError FileNameCharacterError(const std::wstring& name) {
 }
 
 RuntimeError ClipboardBusyError() {
-    return {ErrorCode::ClipboardBusy, L"クリップボードを開けません。他のプログラムが使用中です。"};
+    return {ErrorCode::ClipboardBusy,
+            L"画像をクリップボードにコピーできません。他のプログラムがクリップボードを使用中です。"};
+}
+
+RuntimeError ClipboardRefusedError() {
+    return {ErrorCode::ClipboardRefused, L"画像をクリップボードにコピーできません。"};
 }
 
 RuntimeError UnstorableFolderError(const std::wstring& folder) {

@@ -16,11 +16,14 @@ enum class ErrorCode : int {
     InternalError = 51,        // a failure that is no error of the program's own kinds
     BadFileName = 52,          // a name that Windows or the settings file cannot take
     FileNotFound = 53,
+    DiskFull = 61,             // no room left on the drive for the file
+    PermissionDenied = 70,     // a file or folder that refuses to be written
     FileWriteFailed = 75,      // a file that cannot be created or written
     FileReadFailed = 76,       // a file that cannot be read
     FolderNotFound = 77,       // a path that names no existing folder
     InvalidPropertyValue = 380,
     ClipboardBusy = 521,       // another program holds the clipboard open
+    ClipboardRefused = 522,    // the clipboard did not take the picture
     CaptureFailed = 480,       // the screen could not be copied
     PictureEncodeFailed = 481, // a picture that cannot be turned into a BMP file
     WindowCreationFailed = 482, // the window, a control or what they need
@@ -44,13 +47,25 @@ private:
 RuntimeError OverflowError();
 RuntimeError TypeMismatchError();
 RuntimeError InvalidPropertyValueError();
-RuntimeError FileWriteError(const std::wstring& path);
+// Why a file could not be written, as far as the system tells.
+enum class WriteFailure {
+    Unknown,         // 75
+    DiskFull,        // 61
+    AccessDenied,    // 70: the folder or the drive refuses writing
+    ReadOnlyFile,    // 70: the file is marked read-only
+    InUse,           // 70: another program has the file open
+    FolderInTheWay,  // 75: a folder has the file's name
+};
+RuntimeError FileWriteError(const std::wstring& path, WriteFailure why = WriteFailure::Unknown);
+// The same failure, told as the settings file's: "設定を保存できませんでした。" first.
+RuntimeError SettingsWriteError(const RuntimeError& cause);
 RuntimeError FileReadError(const std::wstring& path);
 RuntimeError FileNotFoundError(const std::wstring& path);
 RuntimeError FolderNotFoundError(const std::wstring& path);
 RuntimeError ReservedFileNameError(const std::wstring& name);
 RuntimeError FileNameCharacterError(const std::wstring& name);
 RuntimeError ClipboardBusyError();
+RuntimeError ClipboardRefusedError();
 RuntimeError PictureEncodeError();
 RuntimeError UnstorableFolderError(const std::wstring& folder);
 // `part` names what could not be made: a control's name, "フォント"...

@@ -52,4 +52,12 @@ std::wstring TemporarySiblingPath(const std::wstring& path, unsigned long unique
     return path.substr(0, nameStart) + L"~" + hex + L".tmp";
 }
 
+bool IsScratchFileName(const std::wstring& name) {
+    constexpr size_t kFixedLength = 5;  // "~" and ".tmp"
+    if (name.size() < kFixedLength + 2 || name.size() > kFixedLength + 8) return false;
+    if (name.front() != L'~' || name.compare(name.size() - 4, 4, L".tmp") != 0) return false;
+    return std::all_of(name.begin() + 1, name.end() - 4,
+                       [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'); });
+}
+
 }  // namespace scrimble

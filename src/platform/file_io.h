@@ -14,7 +14,9 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path);
 
 // Creates or replaces the file with exactly these bytes. On any failure the
 // old file stays as it was, no scratch file is left behind, and
-// FileWriteError(path) is thrown. The directory must exist already.
+// FileWriteError is thrown, naming the path and, where the system tells, why.
+// A read-only file or a folder of that name is refused before anything is
+// written. The directory must exist already.
 void ReplaceFileContents(const std::wstring& path, const char* data, size_t size);
 void ReplaceFileContents(const std::wstring& path, const std::string& contents);
 
@@ -33,5 +35,16 @@ void RequireUsableFileName(const std::wstring& name);
 // as keep the name no longer than the target's, so that a target path that
 // fits the system's length limit gives a scratch path that fits it too.
 std::wstring TemporarySiblingPath(const std::wstring& path, unsigned long unique);
+
+// Whether a file name (without its folder) is one that TemporarySiblingPath
+// makes: "~", 2 to 8 lower-case hex digits, ".tmp".
+bool IsScratchFileName(const std::wstring& name);
+
+// Deletes the scratch files that a write cut short (the program killed, the
+// power gone) left in the folder: files of exactly that naming, last written
+// more than kStaleScratchSeconds ago, and that nobody has open. Any failure
+// leaves the file where it is; nothing is reported.
+inline constexpr int kStaleScratchSeconds = 10;
+void RemoveStaleScratchFiles(const std::wstring& folder);
 
 }  // namespace scrimble

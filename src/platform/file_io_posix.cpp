@@ -1,5 +1,6 @@
 #include "platform/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
+#include <memory>
 #include <utility>
 
 #include "platform/errors.h"
@@ -96,6 +99,22 @@ bool WriteAll(int fd, const char* data, size_t size) {
     return true;
 }
 
+WriteFailure FailureOf(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return WriteFailure::DiskFull;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return WriteFailure::AccessDenied;
+        case EISDIR:
+            return WriteFailure::FolderInTheWay;
+        default:
+            return WriteFailure::Unknown;
+    }
+}
+
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path) {
@@ -131,7 +150,7 @@ void ReplaceFileContents(const std::wstring& path, const char* data, size_t size
         if (!candidate) throw FileWriteError(path);
         scratchPath = *candidate;
         fd = ::open(scratchPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) throw FileWriteError(path);
+        if (fd < 0 && errno != EEXIST) throw FileWriteError(path, FailureOf(errno));
     }
     if (fd < 0) throw FileWriteError(path);
 
@@ -139,7 +158,7 @@ void ReplaceFileContents(const std::wstring& path, const char* data, size_t size
     FileDescriptor file(fd);
     if (!WriteAll(file.get(), data, size) || ::fsync(file.get()) != 0 || !file.Close() ||
         ::rename(scratchPath.c_str(), nativePath->c_str()) != 0) {
-        throw FileWriteError(path);
+        throw FileWriteError(path, FailureOf(errno));
     }
     guard.Commit();
 }
@@ -151,6 +170,24 @@ long long FileLength(const std::wstring& path) {
         throw FileNotFoundError(path);
     }
     return static_cast<long long>(info.st_size);
+}
+
+void RemoveStaleScratchFiles(const std::wstring& folder) {
+    const auto nativeFolder = ToUtf8(folder.empty() ? L"." : folder);
+    if (!nativeFolder) return;
+    const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(nativeFolder->c_str()), ::closedir);
+    if (!listing) return;
+    const time_t staleBefore = ::time(nullptr) - kStaleScratchSeconds;
+    while (const dirent* entry = ::readdir(listing.get())) {
+        const std::string name = entry->d_name;
+        if (!IsScratchFileName(std::wstring(name.begin(), name.end()))) continue;
+        const std::string path = *nativeFolder + "/" + name;
+        struct stat info {};
+        // No sharing modes here: age alone tells a file left behind.
+        if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_mtime < staleBefore) {
+            ::unlink(path.c_str());
+        }
+    }
 }
 
 }  // namespace scrimble

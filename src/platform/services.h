@@ -57,6 +57,9 @@ public:
     virtual void SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) = 0;
     // Length of a file in bytes; throws FileNotFoundError.
     virtual long long FileLength(const std::wstring& path) = 0;
+    // Deletes what writes cut short left in the folder ("" = the current
+    // one): only our own scratch files, only ones nobody is writing.
+    virtual void RemoveStaleScratchFiles(const std::wstring& folder) = 0;
 
     // The keyboard subtype (GetKeyboardType(1)).
     virtual int KeyboardSubtype() = 0;

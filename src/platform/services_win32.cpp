@@ -134,15 +134,13 @@ void WindowsServices::ClipboardSetPicture(const PicturePtr& picture) {
     // The clipboard gets copies: the preview keeps its own picture.
     UniqueBitmap bitmap(static_cast<HBITMAP>(
         ::CopyImage(reinterpret_cast<HBITMAP>(picture->Bitmap()), IMAGE_BITMAP, 0, 0, 0)));
-    if (!bitmap) throw RuntimeError(ErrorCode::CaptureFailed, L"クリップボードに画像を渡せません。");
+    if (!bitmap) throw ClipboardRefusedError();
     UniquePalette palette;
     if (picture->Palette() != 0) palette.reset(CopyPalette(reinterpret_cast<HPALETTE>(picture->Palette())));
 
     OpenClipboardScope clipboard(window_.hwnd());
     if (palette && ::SetClipboardData(CF_PALETTE, palette.get()) != nullptr) palette.release();
-    if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) {
-        throw RuntimeError(ErrorCode::CaptureFailed, L"クリップボードに画像を渡せません。");
-    }
+    if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) throw ClipboardRefusedError();
     bitmap.release();  // the clipboard owns it now
 }
 
@@ -157,6 +155,10 @@ void WindowsServices::SavePictureAsBmp(const PicturePtr& picture, const std::wst
 }
 
 long long WindowsServices::FileLength(const std::wstring& path) { return scrimble::FileLength(path); }
+
+void WindowsServices::RemoveStaleScratchFiles(const std::wstring& folder) {
+    scrimble::RemoveStaleScratchFiles(folder);
+}
 
 int WindowsServices::KeyboardSubtype() { return ::GetKeyboardType(1); }
 

@@ -25,6 +25,7 @@ public:
     void MessageBox(const std::wstring& text) override;
     void SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) override;
     long long FileLength(const std::wstring& path) override;
+    void RemoveStaleScratchFiles(const std::wstring& folder) override;
     int KeyboardSubtype() override;
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
     bool IsExistingFolder(const std::wstring& path) override;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/conversions.h"
+#include "platform/errors.h"
 #include "settings/mdlIniFile.h"
 
 namespace scrimble {
@@ -14,6 +15,12 @@ constexpr int kKeyF1 = 112;
 constexpr int kKeyF2 = 113;
 constexpr int kKeyF4 = 115;
 constexpr int kKeyF12 = 123;
+
+// The folder part of a path, "" for a bare name (the current folder).
+std::wstring FolderOf(const std::wstring& path) {
+    const size_t separator = path.find_last_of(L"\\/:");
+    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
+}
 
 }  // namespace
 
@@ -74,10 +81,20 @@ void frmMain::Form_Load() {
         return;
     }
     mdlIniFile::IniFileRead(Me, services, settingsPath, positionVisible);
+    // A write cut short in an earlier run (the program killed, the power
+    // gone) leaves its scratch file beside its target.
+    services.RemoveStaleScratchFiles(FolderOf(settingsPath));
+    services.RemoveStaleScratchFiles(SaveFolder());
 }
 
 void frmMain::Form_Unload(int& /*cancel*/) {
-    mdlIniFile::IniFileWrite(Me, services, settingsPath);
+    try {
+        mdlIniFile::IniFileWrite(Me, services, settingsPath);
+    } catch (const RuntimeError& error) {
+        // The caller shows it and ends the program all the same; the file
+        // on disk is the one from before.
+        throw SettingsWriteError(error);
+    }
     services.EndProgram();
 }
 

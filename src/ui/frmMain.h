@@ -88,6 +88,8 @@ public:
 private:
     void WireEvents();
     void RunCaptureCommand(int16_t kind, int waitAboveListIndex);
+    // The folder CaptureSave writes to: the lblPath caption ending in "\".
+    std::wstring SaveFolder() const;
     static void SelectToEnd(forms::Control& box);
     void RequireNumber(forms::Control& box);
 

@@ -31,8 +31,7 @@ int16_t frmMain::CaptureSave() {
         if (number.size() >= kMaskCounterLimit) throw OverflowError();
         const std::wstring zeroMask(number.size(), L'0');
 
-        std::wstring folder = lblPath.Caption();
-        if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+        const std::wstring folder = SaveFolder();
         const std::wstring fileName = txtFile.Text() + FormatZeroPadded(number, zeroMask, locale) + L".bmp";
         RequireUsableFileName(fileName);  // else Windows may write nothing and report no error
         const std::wstring fullPath = folder + fileName;
@@ -55,6 +54,12 @@ int16_t frmMain::CaptureSave() {
         StatusBar1.SetText(kSaveFailed);
     }
     return 0;
+}
+
+std::wstring frmMain::SaveFolder() const {
+    std::wstring folder = lblPath.Caption();
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    return folder;
 }
 
 void frmMain::chkAutoSave_Click() {

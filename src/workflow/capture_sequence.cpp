@@ -14,6 +14,12 @@ namespace {
 constexpr int16_t kCaptureFullScreen = 1;
 constexpr int16_t kCaptureForegroundWindow = 2;
 
+// Raised by the clipboard step, which runs once the preview holds the new
+// capture.
+bool IsClipboardFailure(const RuntimeError& error) {
+    return error.Code() == ErrorCode::ClipboardBusy || error.Code() == ErrorCode::ClipboardRefused;
+}
+
 }  // namespace
 
 void frmMain::cmdFullScreen_Click() { RunCaptureCommand(kCaptureFullScreen, 1); }
@@ -31,8 +37,11 @@ void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex) {
         if (services.Ending()) return;
         Capture(kind);
     } catch (const RuntimeError& error) {
-        // The command ends here, but never with the window left hidden.
+        // Never with the window left hidden.
         mainShow();
+        // A capture that only missed the clipboard is saved all the same, and
+        // before the message, whose wait lets a close end the program.
+        if (IsClipboardFailure(error)) CaptureSave();
         services.MessageBox(error.MessageText());
         return;
     }

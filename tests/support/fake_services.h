@@ -43,6 +43,7 @@ public:
     std::vector<PicturePtr> clipboardPictures;
     std::vector<std::pair<std::wstring, PicturePtr>> savedPictures;  // path, picture
     std::vector<std::wstring> fileLengthPaths;
+    std::vector<std::wstring> scratchFoldersCleaned;
     std::vector<std::pair<NativeHandle, std::wstring>> folderBrowsers;  // owner, title
     std::vector<std::wstring> foldersOpened;
     std::vector<std::wstring> shellOpened;
@@ -61,6 +62,9 @@ public:
     void MessageBox(const std::wstring& text) override { messageBoxes.push_back(Note("MessageBox", text)); }
     void SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) override;
     long long FileLength(const std::wstring& path) override;
+    void RemoveStaleScratchFiles(const std::wstring& folder) override {
+        scratchFoldersCleaned.push_back(Note("RemoveStaleScratchFiles", folder));
+    }
     int KeyboardSubtype() override { return Note("KeyboardSubtype", keyboardSubtype); }
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
     bool IsExistingFolder(const std::wstring& path) override;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -95,7 +98,35 @@ TEST(TemporarySiblingPath, StaysInTheTargetDirectoryAndIsNoLongerThanItsName) {
         {L"Scrimble.ini", L"~234abcd.tmp"},  {L"C:x.txt", L"C:~cd.tmp"},  {L"C:/mixed\\a", L"C:/mixed\\~cd.tmp"},
         {L"D:\\" + std::wstring(40, L'n') + L".bmp", L"D:\\~1234abcd.tmp"},
     };
-    for (const auto& [target, scratch] : cases) EXPECT_EQ(scratch, TemporarySiblingPath(target, 0x1234abcdUL));
+    for (const auto& [target, scratch] : cases) {
+        EXPECT_EQ(scratch, TemporarySiblingPath(target, 0x1234abcdUL));
+        EXPECT_TRUE(IsScratchFileName(scratch.substr(scratch.find(L'~')))) << "the clean-up knows it";
+    }
+}
+
+// Only our own scratch names, and only once nobody has written them for a
+// while; the age is what this build's stand-in goes by.
+TEST_F(FileIoTest, StaleScratchFilesOfOurOwnNamingAloneAreRemoved) {
+    const struct { const char* name; bool ours; } cases[] = {
+        {"~00.tmp", true},       {"~1234abcd.tmp", true},  {"~9f3.tmp", true},
+        {"~0.tmp", false},       {"~123456789.tmp", false}, {"~12g4.tmp", false},
+        {"~12AB.tmp", false},    {"~1234.TMP", false},     {"~1234.tmp.bmp", false},
+        {"x~1234.tmp", false},   {"~1234.tmpx", false},    {"~.tmp", false},
+        {"1234.tmp", false},     {"~12 34.tmp", false},    {"~-123.tmp", false},
+    };
+    Names kept{"~5678.tmp", "~abcd.tmp"};  // written just now; a folder
+    WriteDirectly("~5678.tmp", "still being written");
+    std::filesystem::create_directory(dir.Native("~abcd.tmp"));
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(kStaleScratchSeconds + 5);
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.ours, IsScratchFileName(std::wstring(c.name, c.name + std::strlen(c.name)))) << c.name;
+        WriteDirectly(c.name, "left over");
+        std::filesystem::last_write_time(dir.Native(c.name), old);
+        if (!c.ours) kept.push_back(c.name);
+    }
+    std::sort(kept.begin(), kept.end());
+    RemoveStaleScratchFiles(dir.File(""));
+    EXPECT_EQ(kept, dir.Listing());
 }
 
 // A name as long as the system allows: a scratch name built from it would not be.

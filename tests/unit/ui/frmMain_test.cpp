@@ -75,6 +75,9 @@ TEST_F(FrmMainTest, LoadAppliesTheSettingsThroughTheClickRules) {
     EXPECT_EQ(true, w.window.txtNumber.Enabled());
     EXPECT_EQ(Texts{}, w.services.messageBoxes);
     EXPECT_EQ(0, w.services.CallCount("EndProgram"));
+    // Each load cleans where the settings file and the captures are written.
+    const std::wstring settingsFolder = dir.File("");
+    EXPECT_EQ((Texts{settingsFolder, L"D:\\Shots\\", settingsFolder, L"D:\\Shots\\"}), w.services.scratchFoldersCleaned);
 }
 
 // What a key did, told by its traces in the services and on disk.

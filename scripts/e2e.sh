@@ -6,11 +6,18 @@
 #                                      kernel runs 32-bit code itself, only the
 #                                      smoke test where that goes through qemu
 #   scripts/e2e.sh [pytest args]       64, then i386
+# pytest args may name test files (tests/e2e/test_window.py) or -k, -m ...
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # Debian's pytest belongs to the system Python, whatever python3 is first on PATH.
-pytest=(/usr/bin/python3 -m pytest tests/e2e)
+# The whole suite unless the arguments name test files or folders.
+pytest=(/usr/bin/python3 -m pytest)
+named=0
+for arg in "$@"; do
+  [[ $arg != -* && -e ${arg%%::*} ]] && named=1
+done
+[ $named -eq 1 ] || pytest+=(tests/e2e)
 
 # qemu-i386 registered in binfmt_misc, or no 32-bit loader that runs: emulated.
 i386_native() {

@@ -1,6 +1,22 @@
 #include "platform/file_io.h"
 
 namespace scrimble {
+namespace {
+
+class Disk final : public WholeFiles {
+public:
+    std::optional<std::string> Read(const std::wstring& path) override { return ReadWholeFile(path); }
+    void Replace(const std::wstring& path, const std::string& contents) override {
+        ReplaceFileContents(path, contents);
+    }
+};
+
+}  // namespace
+
+WholeFiles& DiskFiles() {
+    static Disk disk;  // stateless: shared by every caller and thread
+    return disk;
+}
 
 void ReplaceFileContents(const std::wstring& path, const std::string& contents) {
     ReplaceFileContents(path, contents.data(), contents.size());

@@ -1,5 +1,6 @@
 #include "settings/mdlIniFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -39,11 +40,26 @@ constexpr std::array<KeyField, 10> kKeyFields = {{
     {Setting::Step, L"Up        :"},
 }};
 
-std::optional<Setting> FindSetting(const std::wstring& key) {
+// The setting a line of the file is for, found from its bytes. The keys are
+// plain ASCII, which every ANSI code page keeps byte for byte and makes from
+// no other bytes, so a line need not be converted to be skipped.
+std::optional<Setting> FindSetting(std::string_view lineBytes) {
+    if (lineBytes.size() < kKeyFieldLength) return std::nullopt;
     for (const KeyField& entry : kKeyFields) {
-        if (key == entry.field) return entry.setting;
+        if (std::equal(entry.field, entry.field + kKeyFieldLength, lineBytes.begin(),
+                       [](wchar_t key, char byte) { return key == static_cast<unsigned char>(byte); })) {
+            return entry.setting;
+        }
     }
     return std::nullopt;
+}
+
+// Characters 12..111 of a line that starts with a key. The key is one byte a
+// character, so the value's bytes start right after it.
+std::wstring LineValue(std::string_view lineBytes) {
+    std::wstring value = AnsiToWide(std::string(lineBytes.substr(kKeyFieldLength)));
+    if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
+    return value;
 }
 
 // The window is moved only after the whole file has been applied, so a file
@@ -101,16 +117,17 @@ void ApplyValue(forms::Form& form, Setting setting, const std::wstring& value, c
 
 // One reading of the file into the controls. Throws RuntimeError when the file
 // cannot be read or a value cannot be applied.
-void ReadAndApply(forms::Form& form, const std::wstring& path, const NumberLocale& locale,
+void ReadAndApply(forms::Form& form, WholeFiles& files, const std::wstring& path, const NumberLocale& locale,
                   const PositionVisible& positionVisible) {
-    const std::optional<std::string> bytes = ReadWholeFile(path);
+    const std::optional<std::string> bytes = files.Read(path);
     if (!bytes) throw FileReadError(path);
 
     PendingPosition position{form.Left(), form.Top(), false};
-    for (const std::string& lineBytes : SplitLines(*bytes)) {
-        const IniLine line = ParseLine(AnsiToWide(lineBytes));
-        if (const std::optional<Setting> setting = FindSetting(line.key)) {
-            ApplyValue(form, *setting, line.value, locale, position);
+    std::string_view rest = *bytes;
+    std::string_view lineBytes;
+    while (TakeLine(rest, lineBytes)) {
+        if (const std::optional<Setting> setting = FindSetting(lineBytes)) {
+            ApplyValue(form, *setting, LineValue(lineBytes), locale, position);
         }
     }
     if (!position.changed) return;
@@ -170,31 +187,30 @@ std::wstring ListPositionText(forms::Control& list) {
     return IntToText(AddInt16(static_cast<int16_t>(index), 1));
 }
 
-}  // namespace
-
-std::vector<std::string> SplitLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    size_t i = 0;
-    while (i < bytes.size()) {
-        if (bytes[i] != '\r') {
-            ++i;
-            continue;
-        }
-        lines.push_back(bytes.substr(start, i - start));
-        ++i;
-        if (i < bytes.size() && bytes[i] == '\n') ++i;
-        start = i;
+// The ten lines for these values in file order, each ending in CR LF.
+std::string FileBytes(const std::array<std::wstring, kKeyFields.size()>& values) {
+    size_t length = 0;
+    for (const std::wstring& value : values) length += kKeyFieldLength + value.size() + 2;
+    std::wstring text;
+    text.reserve(length);
+    for (size_t i = 0; i < kKeyFields.size(); ++i) {
+        text += kKeyFields[i].field;
+        text += values[i];
+        text += L"\r\n";
     }
-    if (start < bytes.size()) lines.push_back(bytes.substr(start));
-    return lines;
+    return WideToAnsi(text);
 }
 
-IniLine ParseLine(const std::wstring& line) {
-    IniLine parsed;
-    parsed.key = line.substr(0, kKeyFieldLength);
-    if (line.size() > kKeyFieldLength) parsed.value = line.substr(kKeyFieldLength, kMaxValueLength);
-    return parsed;
+}  // namespace
+
+bool TakeLine(std::string_view& bytes, std::string_view& line) {
+    if (bytes.empty()) return false;
+    const size_t end = std::min(bytes.find('\r'), bytes.size());
+    line = bytes.substr(0, end);
+    size_t next = std::min(end + 1, bytes.size());
+    if (next < bytes.size() && bytes[next] == '\n') ++next;
+    bytes.remove_prefix(next);
+    return true;
 }
 
 std::wstring DefaultDrive(int keyboardSubtype) {
@@ -205,9 +221,7 @@ std::string DefaultFileBytes(int keyboardSubtype) {
     const std::array<std::wstring, 10> values = {
         L"10", L"10", L"1", L"5", L"1", L"1", DefaultDrive(keyboardSubtype), L"Screen", L"01", L"10",
     };
-    std::wstring text;
-    for (size_t i = 0; i < kKeyFields.size(); ++i) text += kKeyFields[i].field + values[i] + L"\r\n";
-    return WideToAnsi(text);
+    return FileBytes(values);
 }
 
 std::wstring UnreadableSettingsMessage(const std::wstring& path) {
@@ -215,20 +229,20 @@ std::wstring UnreadableSettingsMessage(const std::wstring& path) {
 }
 
 void IniFileRead(forms::Form& form, Services& services, const std::wstring& path,
-                 const PositionVisible& positionVisible) {
+                 const PositionVisible& positionVisible, WholeFiles& files) {
     const ControlValues before(form);
     for (int attempt = 1; attempt <= kReadingAttempts; ++attempt) {
         // Asked afresh for every reading, as each one may write a default file.
         const int keyboardSubtype = services.KeyboardSubtype();
         const NumberLocale locale = services.Locale();
         try {
-            ReadAndApply(form, path, locale, positionVisible);
+            ReadAndApply(form, files, path, locale, positionVisible);
             return;
         } catch (const RuntimeError&) {
             // Recovery: the user's file (or a default file that would not
             // apply) gives way to the defaults. A write failure here is not
             // caught: the caller reports it.
-            if (attempt < kReadingAttempts) ReplaceFileContents(path, DefaultFileBytes(keyboardSubtype));
+            if (attempt < kReadingAttempts) files.Replace(path, DefaultFileBytes(keyboardSubtype));
         }
     }
     // Not even the default file could be applied: keep what the window started
@@ -237,7 +251,7 @@ void IniFileRead(forms::Form& form, Services& services, const std::wstring& path
     services.MessageBox(UnreadableSettingsMessage(path));
 }
 
-void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path) {
+void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path, WholeFiles& files) {
     const NumberLocale locale = services.Locale();
     const std::array<std::wstring, 10> values = {
         SingleToText(form.Top(), locale),
@@ -251,9 +265,7 @@ void IniFileWrite(forms::Form& form, Services& services, const std::wstring& pat
         form.Get("txtNumber").Text(),
         form.Get("txtUp").Text(),
     };
-    std::wstring text;
-    for (size_t i = 0; i < kKeyFields.size(); ++i) text += kKeyFields[i].field + values[i] + L"\r\n";
-    ReplaceFileContents(path, WideToAnsi(text));
+    files.Replace(path, FileBytes(values));
 }
 
 }  // namespace scrimble::mdlIniFile

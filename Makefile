@@ -3,6 +3,8 @@
 #   make run         start Scrimble under Wine (private X server and screenshot without $DISPLAY)
 #   make test        unit tests, then the end-to-end tests under Wine
 #   make unit | e2e  one half of `make test`
+#   make fuzz        both fuzz targets, FUZZ_SECONDS each (scripts/fuzz.sh)
+#   make sanitize    unit tests under ASan/UBSan, then under valgrind
 #   make screenshot  refresh docs/screenshot.png
 
 SHELL := /bin/bash
@@ -17,7 +19,7 @@ BUILD_TYPE ?= Release
 E2E_ARGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build deps native win32 probe run test unit e2e fuzz screenshot clean
+.PHONY: all build deps native win32 probe run test unit e2e fuzz sanitize screenshot clean
 
 all: build
 
@@ -56,9 +58,14 @@ test: build
 	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-settings.sh
 	python3 tests/e2e/run.py $(E2E_ARGS)
 
-# The settings reader under libFuzzer for a bounded time.
+# The settings reader and the number conversions under libFuzzer, each for
+# FUZZ_SECONDS.
 fuzz: deps
-	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-settings.sh
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh
+
+sanitize: deps
+	scripts/sanitize.sh
+	scripts/valgrind-unit.sh
 
 unit: native
 	ctest --test-dir $(NATIVE_DIR) --output-on-failure

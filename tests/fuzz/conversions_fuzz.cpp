@@ -1,0 +1,263 @@
+// Checks the number conversions against a plain reference: text is a number
+// when, once trimmed and written with '.', it holds nothing but digits, signs,
+// 'e' and '.' and the C library's strtod takes all of it; integers are
+// rounded by nearbyint and printed by snprintf. Beyond matching it:
+// parse(format(n)) == n for 16-bit integers in every written form, including
+// the zero-padded and grouped ones.
+//
+// Input: the text to parse comes first; the integers, the double's bits, the
+// zero mask's length and the locale are taken from the end.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cerrno>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/conversions.h"
+#include "platform/errors.h"
+
+namespace scrimble {
+namespace {
+
+void Check(bool condition, const char* what) {
+    if (condition) return;
+    std::fprintf(stderr, "conversions fuzz: %s\n", what);
+    std::abort();
+}
+
+// The error number a call throws, 0 when it returns.
+template <typename Call>
+int ErrorOf(Call call) {
+    try {
+        call();
+    } catch (const RuntimeError& error) {
+        return error.Number();
+    }
+    return 0;
+}
+
+constexpr int kOverflow = 6;
+constexpr int kTypeMismatch = 13;
+
+// Decimal separator first; the last uses a no-break space for thousands.
+const NumberLocale kLocales[] = {{L'.', L','}, {L',', L'.'}, {L',', L'\u00a0'}};
+
+// Bytes to characters: ASCII as it is, a few bytes to blanks and look-alike
+// digits the parser must treat right, the rest to letters it must reject.
+std::wstring TextOf(const std::string& bytes) {
+    static const wchar_t kSpecial[] = {L'\u3000', L'\u00a0', L'\uff10', L'\u0660', L'\uff0e', L'\u2212'};
+    std::wstring text;
+    for (unsigned char byte : bytes) {
+        if (byte < 0x80) {
+            text.push_back(byte);
+        } else {
+            const size_t special = byte - 0x80u;
+            text.push_back(special < std::size(kSpecial) ? kSpecial[special] : static_cast<wchar_t>(0x100 + byte));
+        }
+    }
+    return text;
+}
+
+bool IsBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\u3000';
+}
+
+// The reference parser.
+bool ReferenceParse(const std::wstring& text, const NumberLocale& locale, double& value) {
+    size_t begin = 0, end = text.size();
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    std::string ascii;
+    for (size_t i = begin; i < end; ++i) {
+        const wchar_t c = text[i];
+        if (c == locale.decimal) {
+            ascii.push_back('.');
+        } else if (c < 0x80 && std::strchr("0123456789+-eE", static_cast<char>(c)) != nullptr && c != 0) {
+            ascii.push_back(static_cast<char>(c));
+        } else {
+            return false;
+        }
+    }
+    if (ascii.empty()) return false;
+    char* stop = nullptr;
+    errno = 0;
+    value = std::strtod(ascii.c_str(), &stop);
+    return *stop == '\0';
+}
+
+double Rounded(double value) {
+    return std::nearbyint(value);  // the default rounding mode: halves to even
+}
+
+std::wstring Widen(const std::string& ascii, const NumberLocale& locale) {
+    std::wstring text;
+    for (char c : ascii) text.push_back(c == '.' ? locale.decimal : static_cast<wchar_t>(c));
+    return text;
+}
+
+// printf's "%<digits>G" as the program writes it: no negative zero.
+std::wstring ReferenceFloatText(double value, int digits, const NumberLocale& locale) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*G", digits, value == 0 ? 0.0 : value);
+    return Widen(buffer, locale);
+}
+
+std::wstring ReferencePadded(bool negative, const std::string& digits, size_t width) {
+    std::string padded = digits.size() < width ? std::string(width - digits.size(), '0') + digits : digits;
+    return Widen((negative ? "-" : "") + padded, NumberLocale{});
+}
+
+std::string Digits(unsigned long long magnitude) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%llu", magnitude);
+    return buffer;
+}
+
+unsigned long long Magnitude(long long n) {
+    return n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
+}
+
+// Groups of three from the right, at least four digits.
+std::wstring ReferenceGrouped(long long n, const NumberLocale& locale) {
+    std::string digits = Digits(Magnitude(n));
+    if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+    std::wstring grouped;
+    for (size_t left = digits.size(); left > 0; left = left > 3 ? left - 3 : 0) {
+        const size_t from = left > 3 ? left - 3 : 0;
+        const std::wstring group(digits.begin() + from, digits.begin() + left);
+        grouped = grouped.empty() ? group : group + locale.thousands + grouped;
+    }
+    return n < 0 ? L"-" + grouped : grouped;
+}
+
+// The grouped text read back: separators where they belong, dropped.
+long long UngroupedValue(const std::wstring& text, const NumberLocale& locale) {
+    std::wstring plain;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const size_t fromRight = text.size() - i;
+        if (fromRight % 4 == 0 && i != 0) {
+            Check(text[i] == locale.thousands, "a thousands separator missing from a grouped number");
+            continue;
+        }
+        plain.push_back(text[i]);
+    }
+    double value = 0;
+    Check(TryParseNumber(plain, locale, value), "a grouped number does not read back");
+    return static_cast<long long>(value);
+}
+
+void CheckParsing(const std::wstring& text, const NumberLocale& locale, size_t maskLength) {
+    double expected = 0;
+    const bool accepted = ReferenceParse(text, locale, expected);
+    double value = -12345;
+    Check(TryParseNumber(text, locale, value) == accepted, "TryParseNumber accepts other texts than the reference");
+    if (!accepted) {
+        Check(value == -12345, "a rejected text changed the value");
+        Check(!IsNumeric(text, locale), "IsNumeric accepts a text that is no number");
+        Check(ErrorOf([&] { TextToDouble(text, locale); }) == kTypeMismatch, "TextToDouble accepted garbage");
+        Check(ErrorOf([&] { TextToInt16(text, locale); }) == kTypeMismatch, "TextToInt16 accepted garbage");
+        Check(FormatZeroPadded(text, std::wstring(maskLength, L'0'), locale) == text,
+              "FormatZeroPadded changed a text that is no number");
+        return;
+    }
+    Check(value == expected && std::signbit(value) == std::signbit(expected), "TryParseNumber differs in value");
+    const bool finite = std::isfinite(expected);
+    Check(IsNumeric(text, locale) == finite, "IsNumeric differs for a number");
+
+    double asDouble = 0;
+    Check(ErrorOf([&] { asDouble = TextToDouble(text, locale); }) == (finite ? 0 : kOverflow),
+          "TextToDouble differs in its error");
+    Check(!finite || asDouble == expected, "TextToDouble differs in value");
+
+    float asSingle = 0;
+    const bool fitsSingle = finite && std::fabs(expected) <= FLT_MAX;
+    Check(ErrorOf([&] { asSingle = TextToSingle(text, locale); }) == (fitsSingle ? 0 : kOverflow),
+          "TextToSingle differs in its error");
+    Check(!fitsSingle || asSingle == static_cast<float>(expected), "TextToSingle differs in value");
+
+    int16_t asInt16 = 0;
+    const bool fitsInt16 = finite && Rounded(expected) >= INT16_MIN && Rounded(expected) <= INT16_MAX;
+    Check(ErrorOf([&] { asInt16 = TextToInt16(text, locale); }) == (fitsInt16 ? 0 : kOverflow),
+          "TextToInt16 differs in its error");
+    Check(!fitsInt16 || asInt16 == Rounded(expected), "TextToInt16 differs in value");
+
+    const std::wstring mask(maskLength, L'0');
+    std::wstring padded = text;
+    if (maskLength > 0 && finite) {
+        const double whole = std::round(expected);  // the mask rounds halves away from zero
+        char digits[DBL_MAX_10_EXP + 8];
+        std::snprintf(digits, sizeof digits, "%.0f", std::fabs(whole));
+        padded = ReferencePadded(whole < 0, digits, maskLength);
+    }
+    Check(FormatZeroPadded(text, mask, locale) == padded, "FormatZeroPadded of a text differs");
+}
+
+void CheckIntegers(int16_t n16, long long n, size_t maskLength, const NumberLocale& locale) {
+    const std::wstring mask(maskLength, L'0');
+    const std::wstring forms16[] = {IntToText(n16), FormatZeroPadded(n16, mask), SingleToText(n16, locale),
+                                    DoubleToText(n16, locale)};
+    Check(forms16[0] == Widen(std::to_string(n16), locale), "IntToText differs");
+    Check(forms16[1] == ReferencePadded(n16 < 0, Digits(Magnitude(n16)), maskLength), "FormatZeroPadded differs");
+    for (const std::wstring& text : forms16) {
+        int16_t back = 0;
+        Check(ErrorOf([&] { back = TextToInt16(text, locale); }) == 0 && back == n16, "a 16-bit integer does not read back");
+    }
+    Check(UngroupedValue(FormatGrouped(n16, locale), locale) == n16, "a grouped 16-bit integer does not read back");
+
+    Check(IntToText(n) == Widen(std::to_string(n), locale), "IntToText differs for 64 bits");
+    Check(FormatZeroPadded(n, mask) == ReferencePadded(n < 0, Digits(Magnitude(n)), maskLength),
+          "FormatZeroPadded differs for 64 bits");
+    Check(FormatGrouped(n, locale) == ReferenceGrouped(n, locale), "FormatGrouped differs");
+    const long long exact = n / 2048;  // within a double's 53 bits
+    Check(UngroupedValue(FormatGrouped(exact, locale), locale) == exact, "a grouped integer does not read back");
+
+    const int sum = n16 + static_cast<int16_t>(n);
+    int16_t added = 0;
+    const bool fits = sum >= INT16_MIN && sum <= INT16_MAX;
+    Check(ErrorOf([&] { added = AddInt16(n16, static_cast<int16_t>(n)); }) == (fits ? 0 : kOverflow) &&
+              (!fits || added == sum),
+          "AddInt16 differs");
+}
+
+void CheckFloat(double value, const NumberLocale& locale) {
+    int16_t rounded = 0;
+    const bool fits = !std::isnan(value) && Rounded(value) >= INT16_MIN && Rounded(value) <= INT16_MAX;
+    Check(ErrorOf([&] { rounded = DoubleToInt16(value); }) == (fits ? 0 : kOverflow) && (!fits || rounded == Rounded(value)),
+          "DoubleToInt16 differs");
+    const std::wstring text = DoubleToText(value, locale);
+    Check(text == ReferenceFloatText(value, 15, locale), "DoubleToText differs from %.15G");
+    const float single = static_cast<float>(value);
+    Check(SingleToText(single, locale) == ReferenceFloatText(single, 7, locale), "SingleToText differs from %.7G");
+    if (std::isfinite(value)) {
+        double back = 0;
+        double expected = 0;
+        Check(TryParseNumber(text, locale, back) && ReferenceParse(text, locale, expected) && back == expected,
+              "DoubleToText does not read back as its digits");
+    }
+}
+
+}  // namespace
+}  // namespace scrimble
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace scrimble;
+    FuzzedDataProvider in(data, size);
+    const NumberLocale& locale = kLocales[in.ConsumeIntegralInRange<size_t>(0, std::size(kLocales) - 1)];
+    const int16_t n16 = in.ConsumeIntegral<int16_t>();
+    const long long n = in.ConsumeIntegral<long long>();
+    const size_t maskLength = in.ConsumeIntegralInRange<size_t>(0, 12);
+    const uint64_t bits = in.ConsumeIntegral<uint64_t>();
+    double value = 0;
+    std::memcpy(&value, &bits, sizeof value);
+    const std::wstring text = TextOf(in.ConsumeRemainingBytesAsString());
+
+    CheckParsing(text, locale, maskLength);
+    CheckIntegers(n16, n, maskLength, locale);
+    CheckFloat(value, locale);
+    return 0;
+}

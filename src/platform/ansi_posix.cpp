@@ -54,8 +54,9 @@ bool Convert(const IconvHandle& converter, const In& input, Out& output,
     char* in = const_cast<char*>(reinterpret_cast<const char*>(input.data()));
     size_t inLeft = input.size() * sizeof(typename In::value_type);
 
-    // Neither direction produces more units than it consumes, plus the reset.
-    Out buffer(input.size() * 2 + 8, OutUnit());
+    // A byte makes at most one wide character and a character at most two
+    // bytes, plus the reset; the loop grows the buffer should that not do.
+    Out buffer(input.size() * (sizeof(OutUnit) == 1 ? 2 : 1) + 8, OutUnit());
     size_t used = 0;
     while (true) {
         char* out = reinterpret_cast<char*>(&buffer[used]);
@@ -88,7 +89,7 @@ bool Convert(const IconvHandle& converter, const In& input, Out& output,
 
 }  // namespace
 
-std::wstring AnsiToWide(const std::string& bytes) {
+std::wstring AnsiToWide(std::string_view bytes) {
     std::wstring text;
     const IconvHandle& converter = AnsiToWideConverter();
     if (!converter.valid()) {

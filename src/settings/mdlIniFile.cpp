@@ -23,33 +23,33 @@ enum class Setting { FormTop, FormLeft, TimerKind, TimerTime, Clip, AutoSave, Pa
 
 struct KeyField {
     Setting setting;
-    const wchar_t* field;  // key name padded to 10 characters, then ":"
+    std::string_view field;  // key name padded to 10 characters, then ":" (ASCII)
 };
 
 // In the order the writer puts them.
 constexpr std::array<KeyField, 10> kKeyFields = {{
-    {Setting::FormTop, L"FormTop   :"},
-    {Setting::FormLeft, L"FormLeft  :"},
-    {Setting::TimerKind, L"TimerKind :"},
-    {Setting::TimerTime, L"TimerTime :"},
-    {Setting::Clip, L"Clip      :"},
-    {Setting::AutoSave, L"AutoSave  :"},
-    {Setting::Path, L"Path      :"},
-    {Setting::File, L"File      :"},
-    {Setting::Number, L"No        :"},
-    {Setting::Step, L"Up        :"},
+    {Setting::FormTop, "FormTop   :"},
+    {Setting::FormLeft, "FormLeft  :"},
+    {Setting::TimerKind, "TimerKind :"},
+    {Setting::TimerTime, "TimerTime :"},
+    {Setting::Clip, "Clip      :"},
+    {Setting::AutoSave, "AutoSave  :"},
+    {Setting::Path, "Path      :"},
+    {Setting::File, "File      :"},
+    {Setting::Number, "No        :"},
+    {Setting::Step, "Up        :"},
 }};
 
 // The setting a line of the file is for, found from its bytes. The keys are
 // plain ASCII, which every ANSI code page keeps byte for byte and makes from
-// no other bytes, so a line need not be converted to be skipped.
+// no other bytes, so a line need not be converted to be skipped. All keys end
+// in ":" in the same column and most differ in their first letter: the cheap
+// tests go first, for files with many lines.
 std::optional<Setting> FindSetting(std::string_view lineBytes) {
-    if (lineBytes.size() < kKeyFieldLength) return std::nullopt;
+    if (lineBytes.size() < kKeyFieldLength || lineBytes[kKeyFieldLength - 1] != ':') return std::nullopt;
+    const std::string_view key(lineBytes.data(), kKeyFieldLength);
     for (const KeyField& entry : kKeyFields) {
-        if (std::equal(entry.field, entry.field + kKeyFieldLength, lineBytes.begin(),
-                       [](wchar_t key, char byte) { return key == static_cast<unsigned char>(byte); })) {
-            return entry.setting;
-        }
+        if (key[0] == entry.field[0] && key == entry.field) return entry.setting;
     }
     return std::nullopt;
 }
@@ -57,10 +57,20 @@ std::optional<Setting> FindSetting(std::string_view lineBytes) {
 // Characters 12..111 of a line that starts with a key. The key is one byte a
 // character, so the value's bytes start right after it.
 std::wstring LineValue(std::string_view lineBytes) {
-    std::wstring value = AnsiToWide(std::string(lineBytes.substr(kKeyFieldLength)));
+    std::wstring value = AnsiToWide(lineBytes.substr(kKeyFieldLength));
     if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
     return value;
 }
+
+// The eight controls the file fills, looked up once for a whole reading or
+// writing rather than for every line.
+struct SettingControls {
+    explicit SettingControls(forms::Form& form)
+        : timerKind(form.Get("cboTimer")), timerTime(form.Get("cboTime")), clip(form.Get("chkClip")),
+          autoSave(form.Get("chkAutoSave")), path(form.Get("lblPath")), file(form.Get("txtFile")),
+          number(form.Get("txtNumber")), step(form.Get("txtUp")) {}
+    forms::Control &timerKind, &timerTime, &clip, &autoSave, &path, &file, &number, &step;
+};
 
 // The window is moved only after the whole file has been applied, so a file
 // that fails half-way never moves it, and a position nobody could see is
@@ -77,7 +87,7 @@ int ListIndexFromText(const std::wstring& value, const NumberLocale& locale) {
     return DoubleToInt16(TextToDouble(value, locale) - 1.0);
 }
 
-void ApplyValue(forms::Form& form, Setting setting, const std::wstring& value, const NumberLocale& locale,
+void ApplyValue(const SettingControls& controls, Setting setting, const std::wstring& value, const NumberLocale& locale,
                 PendingPosition& position) {
     switch (setting) {
         case Setting::FormTop:
@@ -89,35 +99,35 @@ void ApplyValue(forms::Form& form, Setting setting, const std::wstring& value, c
             position.changed = true;
             break;
         case Setting::TimerKind:
-            form.Get("cboTimer").SetListIndex(ListIndexFromText(value, locale));
+            controls.timerKind.SetListIndex(ListIndexFromText(value, locale));
             break;
         case Setting::TimerTime:
-            form.Get("cboTime").SetListIndex(ListIndexFromText(value, locale));
+            controls.timerTime.SetListIndex(ListIndexFromText(value, locale));
             break;
         case Setting::Clip:
-            form.Get("chkClip").SetValue(TextToInt16(value, locale));
+            controls.clip.SetValue(TextToInt16(value, locale));
             break;
         case Setting::AutoSave:
-            form.Get("chkAutoSave").SetValue(TextToInt16(value, locale));
+            controls.autoSave.SetValue(TextToInt16(value, locale));
             break;
         case Setting::Path:
-            form.Get("lblPath").SetCaption(value);
+            controls.path.SetCaption(value);
             break;
         case Setting::File:
-            form.Get("txtFile").SetText(value);
+            controls.file.SetText(value);
             break;
         case Setting::Number:
-            form.Get("txtNumber").SetText(value);  // the box keeps its first 5 characters
+            controls.number.SetText(value);  // the box keeps its first 5 characters
             break;
         case Setting::Step:
-            form.Get("txtUp").SetText(value);  // and this one its first 3
+            controls.step.SetText(value);  // and this one its first 3
             break;
     }
 }
 
 // One reading of the file into the controls. Throws RuntimeError when the file
 // cannot be read or a value cannot be applied.
-void ReadAndApply(forms::Form& form, WholeFiles& files, const std::wstring& path, const NumberLocale& locale,
+void ReadAndApply(forms::Form& form, const SettingControls& controls, WholeFiles& files, const std::wstring& path, const NumberLocale& locale,
                   const PositionVisible& positionVisible) {
     const std::optional<std::string> bytes = files.Read(path);
     if (!bytes) throw FileReadError(path);
@@ -127,7 +137,7 @@ void ReadAndApply(forms::Form& form, WholeFiles& files, const std::wstring& path
     std::string_view lineBytes;
     while (TakeLine(rest, lineBytes)) {
         if (const std::optional<Setting> setting = FindSetting(lineBytes)) {
-            ApplyValue(form, *setting, LineValue(lineBytes), locale, position);
+            ApplyValue(controls, *setting, LineValue(lineBytes), locale, position);
         }
     }
     if (!position.changed) return;
@@ -143,29 +153,29 @@ void ReadAndApply(forms::Form& form, WholeFiles& files, const std::wstring& path
 // file at all could be applied.
 class ControlValues {
 public:
-    explicit ControlValues(forms::Form& form)
+    ControlValues(forms::Form& form, const SettingControls& controls)
         : top_(form.Top()),
           left_(form.Left()),
-          timerKind_(form.Get("cboTimer").ListIndex()),
-          timerTime_(form.Get("cboTime").ListIndex()),
-          clip_(form.Get("chkClip").Value()),
-          autoSave_(form.Get("chkAutoSave").Value()),
-          path_(form.Get("lblPath").Caption()),
-          file_(form.Get("txtFile").Text()),
-          number_(form.Get("txtNumber").Text()),
-          step_(form.Get("txtUp").Text()) {}
+          timerKind_(controls.timerKind.ListIndex()),
+          timerTime_(controls.timerTime.ListIndex()),
+          clip_(controls.clip.Value()),
+          autoSave_(controls.autoSave.Value()),
+          path_(controls.path.Caption()),
+          file_(controls.file.Text()),
+          number_(controls.number.Text()),
+          step_(controls.step.Text()) {}
 
-    void Restore(forms::Form& form) const {
+    void Restore(forms::Form& form, const SettingControls& controls) const {
         form.SetLeft(left_);
         form.SetTop(top_);
-        form.Get("cboTimer").SetListIndex(timerKind_);
-        form.Get("cboTime").SetListIndex(timerTime_);
-        form.Get("chkClip").SetValue(clip_);
-        form.Get("chkAutoSave").SetValue(autoSave_);
-        form.Get("lblPath").SetCaption(path_);
-        form.Get("txtFile").SetText(file_);
-        form.Get("txtNumber").SetText(number_);
-        form.Get("txtUp").SetText(step_);
+        controls.timerKind.SetListIndex(timerKind_);
+        controls.timerTime.SetListIndex(timerTime_);
+        controls.clip.SetValue(clip_);
+        controls.autoSave.SetValue(autoSave_);
+        controls.path.SetCaption(path_);
+        controls.file.SetText(file_);
+        controls.number.SetText(number_);
+        controls.step.SetText(step_);
     }
 
 private:
@@ -194,7 +204,7 @@ std::string FileBytes(const std::array<std::wstring, kKeyFields.size()>& values)
     std::wstring text;
     text.reserve(length);
     for (size_t i = 0; i < kKeyFields.size(); ++i) {
-        text += kKeyFields[i].field;
+        for (const char c : kKeyFields[i].field) text.push_back(static_cast<wchar_t>(c));
         text += values[i];
         text += L"\r\n";
     }
@@ -230,13 +240,14 @@ std::wstring UnreadableSettingsMessage(const std::wstring& path) {
 
 void IniFileRead(forms::Form& form, Services& services, const std::wstring& path,
                  const PositionVisible& positionVisible, WholeFiles& files) {
-    const ControlValues before(form);
+    const SettingControls controls(form);
+    const ControlValues before(form, controls);
     for (int attempt = 1; attempt <= kReadingAttempts; ++attempt) {
         // Asked afresh for every reading, as each one may write a default file.
         const int keyboardSubtype = services.KeyboardSubtype();
         const NumberLocale locale = services.Locale();
         try {
-            ReadAndApply(form, files, path, locale, positionVisible);
+            ReadAndApply(form, controls, files, path, locale, positionVisible);
             return;
         } catch (const RuntimeError&) {
             // Recovery: the user's file (or a default file that would not
@@ -247,23 +258,24 @@ void IniFileRead(forms::Form& form, Services& services, const std::wstring& path
     }
     // Not even the default file could be applied: keep what the window started
     // with rather than a mix of half-applied values.
-    before.Restore(form);
+    before.Restore(form, controls);
     services.MessageBox(UnreadableSettingsMessage(path));
 }
 
 void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path, WholeFiles& files) {
     const NumberLocale locale = services.Locale();
+    const SettingControls controls(form);
     const std::array<std::wstring, 10> values = {
         SingleToText(form.Top(), locale),
         SingleToText(form.Left(), locale),
-        ListPositionText(form.Get("cboTimer")),
-        ListPositionText(form.Get("cboTime")),
-        IntToText(form.Get("chkClip").Value()),
-        IntToText(form.Get("chkAutoSave").Value()),
-        form.Get("lblPath").Caption(),
-        form.Get("txtFile").Text(),
-        form.Get("txtNumber").Text(),
-        form.Get("txtUp").Text(),
+        ListPositionText(controls.timerKind),
+        ListPositionText(controls.timerTime),
+        IntToText(controls.clip.Value()),
+        IntToText(controls.autoSave.Value()),
+        controls.path.Caption(),
+        controls.file.Text(),
+        controls.number.Text(),
+        controls.step.Text(),
     };
     files.Replace(path, FileBytes(values));
 }

@@ -9,7 +9,7 @@
 // zero mask's length and the locale are taken from the end.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -19,7 +19,7 @@
 #include <string>
 
 #include "platform/conversions.h"
-#include "platform/errors.h"
+#include "support/test_util.h"
 
 namespace scrimble {
 namespace {
@@ -28,17 +28,6 @@ void Check(bool condition, const char* what) {
     if (condition) return;
     std::fprintf(stderr, "conversions fuzz: %s\n", what);
     std::abort();
-}
-
-// The error number a call throws, 0 when it returns.
-template <typename Call>
-int ErrorOf(Call call) {
-    try {
-        call();
-    } catch (const RuntimeError& error) {
-        return error.Number();
-    }
-    return 0;
 }
 
 constexpr int kOverflow = 6;
@@ -85,7 +74,6 @@ bool ReferenceParse(const std::wstring& text, const NumberLocale& locale, double
     }
     if (ascii.empty()) return false;
     char* stop = nullptr;
-    errno = 0;
     value = std::strtod(ascii.c_str(), &stop);
     return *stop == '\0';
 }
@@ -135,19 +123,11 @@ std::wstring ReferenceGrouped(long long n, const NumberLocale& locale) {
     return n < 0 ? L"-" + grouped : grouped;
 }
 
-// The grouped text read back: separators where they belong, dropped.
-long long UngroupedValue(const std::wstring& text, const NumberLocale& locale) {
-    std::wstring plain;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const size_t fromRight = text.size() - i;
-        if (fromRight % 4 == 0 && i != 0) {
-            Check(text[i] == locale.thousands, "a thousands separator missing from a grouped number");
-            continue;
-        }
-        plain.push_back(text[i]);
-    }
+// The grouped text read back without its separators.
+long long UngroupedValue(std::wstring text, const NumberLocale& locale) {
+    text.erase(std::remove(text.begin(), text.end(), locale.thousands), text.end());
     double value = 0;
-    Check(TryParseNumber(plain, locale, value), "a grouped number does not read back");
+    Check(TryParseNumber(text, locale, value), "a grouped number does not read back");
     return static_cast<long long>(value);
 }
 
@@ -159,8 +139,8 @@ void CheckParsing(const std::wstring& text, const NumberLocale& locale, size_t m
     if (!accepted) {
         Check(value == -12345, "a rejected text changed the value");
         Check(!IsNumeric(text, locale), "IsNumeric accepts a text that is no number");
-        Check(ErrorOf([&] { TextToDouble(text, locale); }) == kTypeMismatch, "TextToDouble accepted garbage");
-        Check(ErrorOf([&] { TextToInt16(text, locale); }) == kTypeMismatch, "TextToInt16 accepted garbage");
+        Check(test::ErrorNumberOf([&] { TextToDouble(text, locale); }) == kTypeMismatch, "TextToDouble accepted garbage");
+        Check(test::ErrorNumberOf([&] { TextToInt16(text, locale); }) == kTypeMismatch, "TextToInt16 accepted garbage");
         Check(FormatZeroPadded(text, std::wstring(maskLength, L'0'), locale) == text,
               "FormatZeroPadded changed a text that is no number");
         return;
@@ -170,19 +150,19 @@ void CheckParsing(const std::wstring& text, const NumberLocale& locale, size_t m
     Check(IsNumeric(text, locale) == finite, "IsNumeric differs for a number");
 
     double asDouble = 0;
-    Check(ErrorOf([&] { asDouble = TextToDouble(text, locale); }) == (finite ? 0 : kOverflow),
+    Check(test::ErrorNumberOf([&] { asDouble = TextToDouble(text, locale); }) == (finite ? 0 : kOverflow),
           "TextToDouble differs in its error");
     Check(!finite || asDouble == expected, "TextToDouble differs in value");
 
     float asSingle = 0;
     const bool fitsSingle = finite && std::fabs(expected) <= FLT_MAX;
-    Check(ErrorOf([&] { asSingle = TextToSingle(text, locale); }) == (fitsSingle ? 0 : kOverflow),
+    Check(test::ErrorNumberOf([&] { asSingle = TextToSingle(text, locale); }) == (fitsSingle ? 0 : kOverflow),
           "TextToSingle differs in its error");
     Check(!fitsSingle || asSingle == static_cast<float>(expected), "TextToSingle differs in value");
 
     int16_t asInt16 = 0;
     const bool fitsInt16 = finite && Rounded(expected) >= INT16_MIN && Rounded(expected) <= INT16_MAX;
-    Check(ErrorOf([&] { asInt16 = TextToInt16(text, locale); }) == (fitsInt16 ? 0 : kOverflow),
+    Check(test::ErrorNumberOf([&] { asInt16 = TextToInt16(text, locale); }) == (fitsInt16 ? 0 : kOverflow),
           "TextToInt16 differs in its error");
     Check(!fitsInt16 || asInt16 == Rounded(expected), "TextToInt16 differs in value");
 
@@ -205,8 +185,9 @@ void CheckIntegers(int16_t n16, long long n, size_t maskLength, const NumberLoca
     Check(forms16[1] == ReferencePadded(n16 < 0, Digits(Magnitude(n16)), maskLength), "FormatZeroPadded differs");
     for (const std::wstring& text : forms16) {
         int16_t back = 0;
-        Check(ErrorOf([&] { back = TextToInt16(text, locale); }) == 0 && back == n16, "a 16-bit integer does not read back");
+        Check(test::ErrorNumberOf([&] { back = TextToInt16(text, locale); }) == 0 && back == n16, "a 16-bit integer does not read back");
     }
+    Check(FormatGrouped(n16, locale) == ReferenceGrouped(n16, locale), "FormatGrouped differs");
     Check(UngroupedValue(FormatGrouped(n16, locale), locale) == n16, "a grouped 16-bit integer does not read back");
 
     Check(IntToText(n) == Widen(std::to_string(n), locale), "IntToText differs for 64 bits");
@@ -219,7 +200,7 @@ void CheckIntegers(int16_t n16, long long n, size_t maskLength, const NumberLoca
     const int sum = n16 + static_cast<int16_t>(n);
     int16_t added = 0;
     const bool fits = sum >= INT16_MIN && sum <= INT16_MAX;
-    Check(ErrorOf([&] { added = AddInt16(n16, static_cast<int16_t>(n)); }) == (fits ? 0 : kOverflow) &&
+    Check(test::ErrorNumberOf([&] { added = AddInt16(n16, static_cast<int16_t>(n)); }) == (fits ? 0 : kOverflow) &&
               (!fits || added == sum),
           "AddInt16 differs");
 }
@@ -227,7 +208,7 @@ void CheckIntegers(int16_t n16, long long n, size_t maskLength, const NumberLoca
 void CheckFloat(double value, const NumberLocale& locale) {
     int16_t rounded = 0;
     const bool fits = !std::isnan(value) && Rounded(value) >= INT16_MIN && Rounded(value) <= INT16_MAX;
-    Check(ErrorOf([&] { rounded = DoubleToInt16(value); }) == (fits ? 0 : kOverflow) && (!fits || rounded == Rounded(value)),
+    Check(test::ErrorNumberOf([&] { rounded = DoubleToInt16(value); }) == (fits ? 0 : kOverflow) && (!fits || rounded == Rounded(value)),
           "DoubleToInt16 differs");
     const std::wstring text = DoubleToText(value, locale);
     Check(text == ReferenceFloatText(value, 15, locale), "DoubleToText differs from %.15G");

@@ -107,18 +107,22 @@ std::string_view WithoutPosition(std::string_view written) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // Everything that outlives an input is set back for the next one.
     static Window first, second;
+    static scrimble::test::FakeServices services;
+    static scrimble::test::MemoryFiles files;
     static const std::wstring path = L"Scrimble.ini";
     static const std::string defaultFiles[] = {ini::DefaultFileBytes(0), ini::DefaultFileBytes(3330)};
 
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    scrimble::test::MemoryFiles files;
-    files.files[path] = input;
-    scrimble::test::FakeServices services;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::string& stored = files.files[path];
+    stored.assign(input);
+    files.replaceCount = 0;
+    services.calls.clear();
+    services.messageBoxes.clear();
     services.keyboardSubtype = size % 2 == 0 ? 0 : 3330;  // both default drives
 
     ini::IniFileRead(first.Fresh(), services, path, {}, files);
-    const std::string& stored = files.files[path];
     if (files.replaceCount == 0) {
         Check(stored == input, "the file changed behind the reader's back");
     } else {

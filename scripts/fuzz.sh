@@ -38,11 +38,15 @@ for i in "${!targets[@]}"; do
     settings) options+=(-max_len=4096 -dict="$root/tests/fuzz/settings.dict") ;;
     conversions) options+=(-max_len=1024) ;;
   esac
-  if [ -n "${FUZZ_RUNS:-}" ]; then options+=(-runs="$FUZZ_RUNS"); else options+=(-max_total_time="$seconds"); fi
+  if [ -n "${FUZZ_RUNS:-}" ]; then
+    options+=(-runs="$FUZZ_RUNS") length="$FUZZ_RUNS inputs"
+  else
+    options+=(-max_total_time="$seconds") length="$seconds s"
+  fi
   corpus=$build/corpus/$target
   artifacts=$build/artifacts/$target
   mkdir -p "$corpus" "$artifacts"
-  echo "fuzz: $target (${FUZZ_RUNS:+$FUZZ_RUNS inputs}${FUZZ_RUNS:-$seconds s})"
+  echo "fuzz: $target ($length)"
   status=0
   "$build/${binaries[$i]}" "${options[@]}" -artifact_prefix="$artifacts/" "$corpus" "$root/tests/fuzz/corpus/$target" ||
     status=$?

@@ -100,25 +100,19 @@ std::wstring ReferencePadded(bool negative, const std::string& digits, size_t wi
     return Widen((negative ? "-" : "") + padded, NumberLocale{});
 }
 
-std::string Digits(unsigned long long magnitude) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%llu", magnitude);
-    return buffer;
-}
-
-unsigned long long Magnitude(long long n) {
-    return n < 0 ? 0ULL - static_cast<unsigned long long>(n) : static_cast<unsigned long long>(n);
+std::string Digits(long long n) {  // without the sign
+    const std::string text = std::to_string(n);
+    return n < 0 ? text.substr(1) : text;
 }
 
 // Groups of three from the right, at least four digits.
 std::wstring ReferenceGrouped(long long n, const NumberLocale& locale) {
-    std::string digits = Digits(Magnitude(n));
+    std::string digits = Digits(n);
     if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
     std::wstring grouped;
-    for (size_t left = digits.size(); left > 0; left = left > 3 ? left - 3 : 0) {
-        const size_t from = left > 3 ? left - 3 : 0;
-        const std::wstring group(digits.begin() + from, digits.begin() + left);
-        grouped = grouped.empty() ? group : group + locale.thousands + grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && i % 3 == 0) grouped.insert(grouped.begin(), locale.thousands);
+        grouped.insert(grouped.begin(), digits[digits.size() - 1 - i]);
     }
     return n < 0 ? L"-" + grouped : grouped;
 }
@@ -129,6 +123,18 @@ long long UngroupedValue(std::wstring text, const NumberLocale& locale) {
     double value = 0;
     Check(TryParseNumber(text, locale, value), "a grouped number does not read back");
     return static_cast<long long>(value);
+}
+
+// The call gives `expected`, or throws Overflow where the value does not fit.
+template <typename T, typename Call>
+void CheckResult(Call call, bool fits, T expected, const char* what) {
+    T result{};
+    const int error = test::ErrorNumberOf([&] { result = call(); });
+    Check(fits ? error == 0 && result == expected : error == kOverflow, what);
+}
+
+bool FitsInt16(double value) {
+    return !std::isnan(value) && Rounded(value) >= INT16_MIN && Rounded(value) <= INT16_MAX;
 }
 
 void CheckParsing(const std::wstring& text, const NumberLocale& locale, size_t maskLength) {
@@ -149,22 +155,13 @@ void CheckParsing(const std::wstring& text, const NumberLocale& locale, size_t m
     const bool finite = std::isfinite(expected);
     Check(IsNumeric(text, locale) == finite, "IsNumeric differs for a number");
 
-    double asDouble = 0;
-    Check(test::ErrorNumberOf([&] { asDouble = TextToDouble(text, locale); }) == (finite ? 0 : kOverflow),
-          "TextToDouble differs in its error");
-    Check(!finite || asDouble == expected, "TextToDouble differs in value");
-
-    float asSingle = 0;
+    CheckResult([&] { return TextToDouble(text, locale); }, finite, expected, "TextToDouble differs");
     const bool fitsSingle = finite && std::fabs(expected) <= FLT_MAX;
-    Check(test::ErrorNumberOf([&] { asSingle = TextToSingle(text, locale); }) == (fitsSingle ? 0 : kOverflow),
-          "TextToSingle differs in its error");
-    Check(!fitsSingle || asSingle == static_cast<float>(expected), "TextToSingle differs in value");
-
-    int16_t asInt16 = 0;
-    const bool fitsInt16 = finite && Rounded(expected) >= INT16_MIN && Rounded(expected) <= INT16_MAX;
-    Check(test::ErrorNumberOf([&] { asInt16 = TextToInt16(text, locale); }) == (fitsInt16 ? 0 : kOverflow),
-          "TextToInt16 differs in its error");
-    Check(!fitsInt16 || asInt16 == Rounded(expected), "TextToInt16 differs in value");
+    CheckResult([&] { return TextToSingle(text, locale); }, fitsSingle,
+                fitsSingle ? static_cast<float>(expected) : 0.0f, "TextToSingle differs");
+    const bool fitsInt16 = FitsInt16(expected);
+    CheckResult([&] { return TextToInt16(text, locale); }, fitsInt16,
+                static_cast<int16_t>(fitsInt16 ? Rounded(expected) : 0), "TextToInt16 differs");
 
     const std::wstring mask(maskLength, L'0');
     std::wstring padded = text;
@@ -182,34 +179,31 @@ void CheckIntegers(int16_t n16, long long n, size_t maskLength, const NumberLoca
     const std::wstring forms16[] = {IntToText(n16), FormatZeroPadded(n16, mask), SingleToText(n16, locale),
                                     DoubleToText(n16, locale)};
     Check(forms16[0] == Widen(std::to_string(n16), locale), "IntToText differs");
-    Check(forms16[1] == ReferencePadded(n16 < 0, Digits(Magnitude(n16)), maskLength), "FormatZeroPadded differs");
+    Check(forms16[1] == ReferencePadded(n16 < 0, Digits(n16), maskLength), "FormatZeroPadded differs");
     for (const std::wstring& text : forms16) {
         int16_t back = 0;
-        Check(test::ErrorNumberOf([&] { back = TextToInt16(text, locale); }) == 0 && back == n16, "a 16-bit integer does not read back");
+        Check(test::ErrorNumberOf([&] { back = TextToInt16(text, locale); }) == 0 && back == n16,
+              "a 16-bit integer does not read back");
     }
     Check(FormatGrouped(n16, locale) == ReferenceGrouped(n16, locale), "FormatGrouped differs");
     Check(UngroupedValue(FormatGrouped(n16, locale), locale) == n16, "a grouped 16-bit integer does not read back");
 
     Check(IntToText(n) == Widen(std::to_string(n), locale), "IntToText differs for 64 bits");
-    Check(FormatZeroPadded(n, mask) == ReferencePadded(n < 0, Digits(Magnitude(n)), maskLength),
+    Check(FormatZeroPadded(n, mask) == ReferencePadded(n < 0, Digits(n), maskLength),
           "FormatZeroPadded differs for 64 bits");
     Check(FormatGrouped(n, locale) == ReferenceGrouped(n, locale), "FormatGrouped differs");
     const long long exact = n / 2048;  // within a double's 53 bits
     Check(UngroupedValue(FormatGrouped(exact, locale), locale) == exact, "a grouped integer does not read back");
 
     const int sum = n16 + static_cast<int16_t>(n);
-    int16_t added = 0;
-    const bool fits = sum >= INT16_MIN && sum <= INT16_MAX;
-    Check(test::ErrorNumberOf([&] { added = AddInt16(n16, static_cast<int16_t>(n)); }) == (fits ? 0 : kOverflow) &&
-              (!fits || added == sum),
-          "AddInt16 differs");
+    CheckResult([&] { return AddInt16(n16, static_cast<int16_t>(n)); }, sum >= INT16_MIN && sum <= INT16_MAX,
+                static_cast<int16_t>(sum), "AddInt16 differs");
 }
 
 void CheckFloat(double value, const NumberLocale& locale) {
-    int16_t rounded = 0;
-    const bool fits = !std::isnan(value) && Rounded(value) >= INT16_MIN && Rounded(value) <= INT16_MAX;
-    Check(test::ErrorNumberOf([&] { rounded = DoubleToInt16(value); }) == (fits ? 0 : kOverflow) && (!fits || rounded == Rounded(value)),
-          "DoubleToInt16 differs");
+    const bool fits = FitsInt16(value);
+    CheckResult([&] { return DoubleToInt16(value); }, fits, static_cast<int16_t>(fits ? Rounded(value) : 0),
+                "DoubleToInt16 differs");
     const std::wstring text = DoubleToText(value, locale);
     Check(text == ReferenceFloatText(value, 15, locale), "DoubleToText differs from %.15G");
     const float single = static_cast<float>(value);

@@ -5,8 +5,8 @@
 // - every control holds a value it accepts (list index in its list, check
 //   state 0..2, texts within their limits);
 // - no message box: the full window can always apply the defaults;
-// - what the writer makes of the result reads back without a recovery and
-//   writes again to the same lines.
+// - when the file needed no recovery, what the writer makes of the result
+//   reads back without one and writes again to the same lines.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -123,21 +123,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     services.keyboardSubtype = size % 2 == 0 ? 0 : 3330;  // both default drives
 
     ini::IniFileRead(first.Fresh(), services, path, {}, files);
-    if (files.replaceCount == 0) {
-        Check(stored == input, "the file changed behind the reader's back");
-    } else {
-        Check(files.replaceCount == 1, "the default file was written more than once");
-        Check(stored == defaultFiles[size % 2], "the file changed but is not the default file");
-        first.CheckDefaults(services.keyboardSubtype);
-    }
     first.CheckValid();
     Check(services.messageBoxes.empty(), "the default file could not be applied");
+    if (files.replaceCount != 0) {
+        Check(files.replaceCount == 1, "the default file was written more than once");
+        Check(stored == defaultFiles[size % 2], "the file changed but is not the default file");
+        // Then the window holds exactly the defaults, whose round trip the
+        // default files among the seeds check.
+        first.CheckDefaults(services.keyboardSubtype);
+        return 0;
+    }
+    Check(stored == input, "the file changed behind the reader's back");
 
     ini::IniFileWrite(first.form(), services, path, files);
     const std::string written = stored;
-    const int replaced = files.replaceCount;
     ini::IniFileRead(second.Fresh(), services, path, {}, files);
-    Check(files.replaceCount == replaced, "the writer's own file caused a recovery");
+    Check(files.replaceCount == 1, "the writer's own file caused a recovery");
     ini::IniFileWrite(second.form(), services, path, files);
     Check(WithoutPosition(stored) == WithoutPosition(written), "a write-read-write trip changed a setting");
     return 0;

@@ -3,7 +3,8 @@
 #   make run         start Scrimble under Wine (ARCH=32|64; default: the build that runs natively)
 #   make test        unit tests, fuzzing, then the end-to-end tests under Wine, one summary
 #   make unit | e2e  parts of `make test` (e2e: ARCH=32|64 picks one architecture)
-#   make fuzz        the settings fuzz target (FUZZ_SECONDS=...)
+#   make fuzz        both fuzz targets, FUZZ_SECONDS each (scripts/fuzz.sh)
+#   make sanitize    unit tests under ASan/UBSan, then under valgrind
 #   make screenshot  refresh docs/screenshot.png and docs/screenshot-144dpi.png
 #   make dist        release zips for x86 and x64 in dist/, with SHA256SUMS
 #   make bench       Scrimble beside its floors: capture + save, start-up, idle delay, exe sizes
@@ -21,7 +22,7 @@ ARCH ?=
 E2E_ARGS ?=
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build deps native win32 win64 probe run test unit e2e fuzz screenshot dist bench clean
+.PHONY: all build deps native win32 win64 probe run test unit e2e fuzz sanitize screenshot dist bench clean
 
 all: build
 
@@ -61,6 +62,10 @@ run: build
 test: build
 	scripts/test-all.sh
 
+sanitize: deps
+	scripts/sanitize.sh
+	scripts/valgrind-unit.sh
+
 unit: native
 	ctest --test-dir $(NATIVE_DIR) --output-on-failure
 
@@ -70,7 +75,7 @@ e2e: win32 win64 probe
 	scripts/e2e.sh $(ARCH) $(E2E_ARGS)
 
 fuzz: deps
-	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-settings.sh
+	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh
 
 screenshot: win64 probe
 	python3 scripts/run.py --arch 64 --headless --screenshot docs/screenshot.png

@@ -34,10 +34,14 @@ phase "install-deps detection" 'tests passed|tests failed' \
   ctest --test-dir build/native --output-on-failure -R InstallDeps
 phase "unit tests" 'tests passed|tests failed' \
   ctest --test-dir build/native --output-on-failure -E InstallDeps
+phase "unit tests under ASan+UBSan" 'PASSED|FAILED|tests? ran' scripts/sanitize.sh
+phase "unit tests under valgrind" 'ERROR SUMMARY' scripts/valgrind-unit.sh
 phase "imports: DLLs and Vista functions" 'imports|user32' \
   scripts/check-imports.sh build/win32/Scrimble.exe build/win64/Scrimble.exe
-phase "fuzz: settings reader" '^Done [0-9]+ runs|fuzz-settings: failure' \
-  env FUZZ_SECONDS="${FUZZ_SECONDS:-60}" scripts/fuzz-settings.sh
+# Both fuzz targets, 30 s each here; `make fuzz FUZZ_SECONDS=...` goes longer.
+phase "fuzz: settings reader" '^Done [0-9]+ runs|fuzz: ' env FUZZ_SECONDS="${FUZZ_SECONDS:-30}" scripts/fuzz.sh settings
+phase "fuzz: number conversions" '^Done [0-9]+ runs|fuzz: ' \
+  env FUZZ_SECONDS="${FUZZ_SECONDS:-30}" scripts/fuzz.sh conversions
 phase "e2e x86-64 (wine64)" '(passed|failed|error).* in [0-9.]+s' scripts/e2e.sh 64
 phase "e2e i686 (wine)" '(passed|failed|error).* in [0-9.]+s' scripts/e2e.sh i386
 phase "release zips: reproducible, working" 'check-dist: (FAIL|both)|(passed|failed).* in [0-9.]+s' \

@@ -5,10 +5,11 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace scrimble {
 
-std::wstring AnsiToWide(const std::string& bytes);
+std::wstring AnsiToWide(std::string_view bytes);
 std::string WideToAnsi(const std::wstring& text);
 // Whether every character of the text has an exact counterpart in the code
 // page, so that WideToAnsi and AnsiToWide give the text back unchanged.

@@ -30,6 +30,18 @@ private:
     iconv_t handle_;
 };
 
+// Opening a converter costs more than converting a line of the settings file:
+// each thread keeps one of each direction, reset at the start of every run.
+const IconvHandle& AnsiToWideConverter() {
+    thread_local const IconvHandle converter(kWideEncoding, kAnsiCodePage);
+    return converter;
+}
+
+const IconvHandle& WideToAnsiConverter() {
+    thread_local const IconvHandle converter(kAnsiCodePage, kWideEncoding);
+    return converter;
+}
+
 // Runs iconv over the whole input. A unit that cannot be converted (or an
 // incomplete sequence at the end) is skipped and `replacement` written in its
 // place; returns whether that ever happened.
@@ -37,12 +49,14 @@ template <typename In, typename Out>
 bool Convert(const IconvHandle& converter, const In& input, Out& output,
              typename Out::value_type replacement) {
     using OutUnit = typename Out::value_type;
+    iconv(converter.get(), nullptr, nullptr, nullptr, nullptr);
     bool lossy = false;
     char* in = const_cast<char*>(reinterpret_cast<const char*>(input.data()));
     size_t inLeft = input.size() * sizeof(typename In::value_type);
 
-    // Neither direction produces more units than it consumes, plus the reset.
-    Out buffer(input.size() * 2 + 8, OutUnit());
+    // A byte makes at most one wide character and a character at most two
+    // bytes, plus the reset; the loop grows the buffer should that not do.
+    Out buffer(input.size() * (sizeof(OutUnit) == 1 ? 2 : 1) + 8, OutUnit());
     size_t used = 0;
     while (true) {
         char* out = reinterpret_cast<char*>(&buffer[used]);
@@ -75,9 +89,9 @@ bool Convert(const IconvHandle& converter, const In& input, Out& output,
 
 }  // namespace
 
-std::wstring AnsiToWide(const std::string& bytes) {
+std::wstring AnsiToWide(std::string_view bytes) {
     std::wstring text;
-    const IconvHandle converter(kWideEncoding, kAnsiCodePage);
+    const IconvHandle& converter = AnsiToWideConverter();
     if (!converter.valid()) {
         for (unsigned char c : bytes) text.push_back(c < 0x80 ? static_cast<wchar_t>(c) : L'\uFFFD');
         return text;
@@ -89,7 +103,7 @@ std::wstring AnsiToWide(const std::string& bytes) {
 namespace {
 
 bool WideToAnsiReportingLoss(const std::wstring& text, std::string& bytes) {
-    const IconvHandle converter(kAnsiCodePage, kWideEncoding);
+    const IconvHandle& converter = WideToAnsiConverter();
     if (!converter.valid()) {
         bool lossy = false;
         for (wchar_t c : text) {

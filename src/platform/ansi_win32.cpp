@@ -63,7 +63,7 @@ WideToAnsiResult ConvertWideToAnsi(const std::wstring& text) {
 
 }  // namespace
 
-std::wstring AnsiToWide(const std::string& bytes) {
+std::wstring AnsiToWide(std::string_view bytes) {
     if (bytes.empty()) return std::wstring();
     const int length = CheckedLength(bytes.size());
     const int needed = MultiByteToWideChar(CP_ACP, 0, bytes.data(), length, nullptr, 0);

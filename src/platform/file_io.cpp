@@ -6,6 +6,22 @@
 #include "platform/errors.h"
 
 namespace scrimble {
+namespace {
+
+class Disk final : public WholeFiles {
+public:
+    std::optional<std::string> Read(const std::wstring& path) override { return ReadWholeFile(path); }
+    void Replace(const std::wstring& path, const std::string& contents) override {
+        ReplaceFileContents(path, contents);
+    }
+};
+
+}  // namespace
+
+WholeFiles& DiskFiles() {
+    static Disk disk;  // stateless: shared by every caller and thread
+    return disk;
+}
 
 namespace {
 

@@ -47,4 +47,16 @@ bool IsScratchFileName(const std::wstring& name);
 inline constexpr int kStaleScratchSeconds = 10;
 void RemoveStaleScratchFiles(const std::wstring& folder);
 
+// Reading a whole file and replacing it, as one seam for code that does only
+// that: tests and the fuzzer hand it files kept in memory.
+class WholeFiles {
+public:
+    virtual ~WholeFiles() = default;
+    virtual std::optional<std::string> Read(const std::wstring& path) = 0;  // nullopt as ReadWholeFile
+    virtual void Replace(const std::wstring& path, const std::string& contents) = 0;  // throws as ReplaceFileContents
+};
+
+// The real files, through the two functions above.
+WholeFiles& DiskFiles();
+
 }  // namespace scrimble

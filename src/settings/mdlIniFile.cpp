@@ -1,5 +1,6 @@
 #include "settings/mdlIniFile.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -22,29 +23,54 @@ enum class Setting { FormTop, FormLeft, TimerKind, TimerTime, Clip, AutoSave, Pa
 
 struct KeyField {
     Setting setting;
-    const wchar_t* field;  // key name padded to 10 characters, then ":"
+    std::string_view field;  // key name padded to 10 characters, then ":" (ASCII)
 };
 
 // In the order the writer puts them.
 constexpr std::array<KeyField, 10> kKeyFields = {{
-    {Setting::FormTop, L"FormTop   :"},
-    {Setting::FormLeft, L"FormLeft  :"},
-    {Setting::TimerKind, L"TimerKind :"},
-    {Setting::TimerTime, L"TimerTime :"},
-    {Setting::Clip, L"Clip      :"},
-    {Setting::AutoSave, L"AutoSave  :"},
-    {Setting::Path, L"Path      :"},
-    {Setting::File, L"File      :"},
-    {Setting::Number, L"No        :"},
-    {Setting::Step, L"Up        :"},
+    {Setting::FormTop, "FormTop   :"},
+    {Setting::FormLeft, "FormLeft  :"},
+    {Setting::TimerKind, "TimerKind :"},
+    {Setting::TimerTime, "TimerTime :"},
+    {Setting::Clip, "Clip      :"},
+    {Setting::AutoSave, "AutoSave  :"},
+    {Setting::Path, "Path      :"},
+    {Setting::File, "File      :"},
+    {Setting::Number, "No        :"},
+    {Setting::Step, "Up        :"},
 }};
 
-std::optional<Setting> FindSetting(const std::wstring& key) {
+// The setting a line of the file is for, found from its bytes. The keys are
+// plain ASCII, which every ANSI code page keeps byte for byte and makes from
+// no other bytes, so a line need not be converted to be skipped. All keys end
+// in ":" in the same column and most differ in their first letter: the cheap
+// tests go first, for files with many lines.
+std::optional<Setting> FindSetting(std::string_view lineBytes) {
+    if (lineBytes.size() < kKeyFieldLength || lineBytes[kKeyFieldLength - 1] != ':') return std::nullopt;
+    const std::string_view key(lineBytes.data(), kKeyFieldLength);
     for (const KeyField& entry : kKeyFields) {
-        if (key == entry.field) return entry.setting;
+        if (key[0] == entry.field[0] && key == entry.field) return entry.setting;
     }
     return std::nullopt;
 }
+
+// Characters 12..111 of a line that starts with a key. The key is one byte a
+// character, so the value's bytes start right after it.
+std::wstring LineValue(std::string_view lineBytes) {
+    std::wstring value = AnsiToWide(lineBytes.substr(kKeyFieldLength));
+    if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
+    return value;
+}
+
+// The eight controls the file fills, looked up once for a whole reading or
+// writing rather than for every line.
+struct SettingControls {
+    explicit SettingControls(forms::Form& form)
+        : timerKind(form.Get("cboTimer")), timerTime(form.Get("cboTime")), clip(form.Get("chkClip")),
+          autoSave(form.Get("chkAutoSave")), path(form.Get("lblPath")), file(form.Get("txtFile")),
+          number(form.Get("txtNumber")), step(form.Get("txtUp")) {}
+    forms::Control &timerKind, &timerTime, &clip, &autoSave, &path, &file, &number, &step;
+};
 
 // The window is moved only after the whole file has been applied, so a file
 // that fails half-way never moves it, and a position nobody could see is
@@ -61,7 +87,7 @@ int ListIndexFromText(const std::wstring& value, const NumberLocale& locale) {
     return DoubleToInt16(TextToDouble(value, locale) - 1.0);
 }
 
-void ApplyValue(forms::Form& form, Setting setting, const std::wstring& value, const NumberLocale& locale,
+void ApplyValue(const SettingControls& controls, Setting setting, const std::wstring& value, const NumberLocale& locale,
                 PendingPosition& position) {
     switch (setting) {
         case Setting::FormTop:
@@ -73,44 +99,45 @@ void ApplyValue(forms::Form& form, Setting setting, const std::wstring& value, c
             position.changed = true;
             break;
         case Setting::TimerKind:
-            form.Get("cboTimer").SetListIndex(ListIndexFromText(value, locale));
+            controls.timerKind.SetListIndex(ListIndexFromText(value, locale));
             break;
         case Setting::TimerTime:
-            form.Get("cboTime").SetListIndex(ListIndexFromText(value, locale));
+            controls.timerTime.SetListIndex(ListIndexFromText(value, locale));
             break;
         case Setting::Clip:
-            form.Get("chkClip").SetValue(TextToInt16(value, locale));
+            controls.clip.SetValue(TextToInt16(value, locale));
             break;
         case Setting::AutoSave:
-            form.Get("chkAutoSave").SetValue(TextToInt16(value, locale));
+            controls.autoSave.SetValue(TextToInt16(value, locale));
             break;
         case Setting::Path:
-            form.Get("lblPath").SetCaption(value);
+            controls.path.SetCaption(value);
             break;
         case Setting::File:
-            form.Get("txtFile").SetText(value);
+            controls.file.SetText(value);
             break;
         case Setting::Number:
-            form.Get("txtNumber").SetText(value);  // the box keeps its first 5 characters
+            controls.number.SetText(value);  // the box keeps its first 5 characters
             break;
         case Setting::Step:
-            form.Get("txtUp").SetText(value);  // and this one its first 3
+            controls.step.SetText(value);  // and this one its first 3
             break;
     }
 }
 
 // One reading of the file into the controls. Throws RuntimeError when the file
 // cannot be read or a value cannot be applied.
-void ReadAndApply(forms::Form& form, const std::wstring& path, const NumberLocale& locale,
+void ReadAndApply(forms::Form& form, const SettingControls& controls, WholeFiles& files, const std::wstring& path, const NumberLocale& locale,
                   const PositionVisible& positionVisible) {
-    const std::optional<std::string> bytes = ReadWholeFile(path);
+    const std::optional<std::string> bytes = files.Read(path);
     if (!bytes) throw FileReadError(path);
 
     PendingPosition position{form.Left(), form.Top(), false};
-    for (const std::string& lineBytes : SplitLines(*bytes)) {
-        const IniLine line = ParseLine(AnsiToWide(lineBytes));
-        if (const std::optional<Setting> setting = FindSetting(line.key)) {
-            ApplyValue(form, *setting, line.value, locale, position);
+    std::string_view rest = *bytes;
+    std::string_view lineBytes;
+    while (TakeLine(rest, lineBytes)) {
+        if (const std::optional<Setting> setting = FindSetting(lineBytes)) {
+            ApplyValue(controls, *setting, LineValue(lineBytes), locale, position);
         }
     }
     if (!position.changed) return;
@@ -126,29 +153,29 @@ void ReadAndApply(forms::Form& form, const std::wstring& path, const NumberLocal
 // file at all could be applied.
 class ControlValues {
 public:
-    explicit ControlValues(forms::Form& form)
+    ControlValues(forms::Form& form, const SettingControls& controls)
         : top_(form.Top()),
           left_(form.Left()),
-          timerKind_(form.Get("cboTimer").ListIndex()),
-          timerTime_(form.Get("cboTime").ListIndex()),
-          clip_(form.Get("chkClip").Value()),
-          autoSave_(form.Get("chkAutoSave").Value()),
-          path_(form.Get("lblPath").Caption()),
-          file_(form.Get("txtFile").Text()),
-          number_(form.Get("txtNumber").Text()),
-          step_(form.Get("txtUp").Text()) {}
+          timerKind_(controls.timerKind.ListIndex()),
+          timerTime_(controls.timerTime.ListIndex()),
+          clip_(controls.clip.Value()),
+          autoSave_(controls.autoSave.Value()),
+          path_(controls.path.Caption()),
+          file_(controls.file.Text()),
+          number_(controls.number.Text()),
+          step_(controls.step.Text()) {}
 
-    void Restore(forms::Form& form) const {
+    void Restore(forms::Form& form, const SettingControls& controls) const {
         form.SetLeft(left_);
         form.SetTop(top_);
-        form.Get("cboTimer").SetListIndex(timerKind_);
-        form.Get("cboTime").SetListIndex(timerTime_);
-        form.Get("chkClip").SetValue(clip_);
-        form.Get("chkAutoSave").SetValue(autoSave_);
-        form.Get("lblPath").SetCaption(path_);
-        form.Get("txtFile").SetText(file_);
-        form.Get("txtNumber").SetText(number_);
-        form.Get("txtUp").SetText(step_);
+        controls.timerKind.SetListIndex(timerKind_);
+        controls.timerTime.SetListIndex(timerTime_);
+        controls.clip.SetValue(clip_);
+        controls.autoSave.SetValue(autoSave_);
+        controls.path.SetCaption(path_);
+        controls.file.SetText(file_);
+        controls.number.SetText(number_);
+        controls.step.SetText(step_);
     }
 
 private:
@@ -170,31 +197,30 @@ std::wstring ListPositionText(forms::Control& list) {
     return IntToText(AddInt16(static_cast<int16_t>(index), 1));
 }
 
-}  // namespace
-
-std::vector<std::string> SplitLines(const std::string& bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    size_t i = 0;
-    while (i < bytes.size()) {
-        if (bytes[i] != '\r') {
-            ++i;
-            continue;
-        }
-        lines.push_back(bytes.substr(start, i - start));
-        ++i;
-        if (i < bytes.size() && bytes[i] == '\n') ++i;
-        start = i;
+// The ten lines for these values in file order, each ending in CR LF.
+std::string FileBytes(const std::array<std::wstring, kKeyFields.size()>& values) {
+    size_t length = 0;
+    for (const std::wstring& value : values) length += kKeyFieldLength + value.size() + 2;
+    std::wstring text;
+    text.reserve(length);
+    for (size_t i = 0; i < kKeyFields.size(); ++i) {
+        for (const char c : kKeyFields[i].field) text.push_back(static_cast<wchar_t>(c));
+        text += values[i];
+        text += L"\r\n";
     }
-    if (start < bytes.size()) lines.push_back(bytes.substr(start));
-    return lines;
+    return WideToAnsi(text);
 }
 
-IniLine ParseLine(const std::wstring& line) {
-    IniLine parsed;
-    parsed.key = line.substr(0, kKeyFieldLength);
-    if (line.size() > kKeyFieldLength) parsed.value = line.substr(kKeyFieldLength, kMaxValueLength);
-    return parsed;
+}  // namespace
+
+bool TakeLine(std::string_view& bytes, std::string_view& line) {
+    if (bytes.empty()) return false;
+    const size_t end = std::min(bytes.find('\r'), bytes.size());
+    line = bytes.substr(0, end);
+    size_t next = std::min(end + 1, bytes.size());
+    if (next < bytes.size() && bytes[next] == '\n') ++next;
+    bytes.remove_prefix(next);
+    return true;
 }
 
 bool Storable(const std::wstring& text) { return WideFitsAnsi(text); }
@@ -207,9 +233,7 @@ std::string DefaultFileBytes(int keyboardSubtype) {
     const std::array<std::wstring, 10> values = {
         L"10", L"10", L"1", L"5", L"1", L"1", DefaultDrive(keyboardSubtype), L"Screen", L"01", L"10",
     };
-    std::wstring text;
-    for (size_t i = 0; i < kKeyFields.size(); ++i) text += kKeyFields[i].field + values[i] + L"\r\n";
-    return WideToAnsi(text);
+    return FileBytes(values);
 }
 
 std::wstring UnreadableSettingsMessage(const std::wstring& path) {
@@ -217,45 +241,45 @@ std::wstring UnreadableSettingsMessage(const std::wstring& path) {
 }
 
 void IniFileRead(forms::Form& form, Services& services, const std::wstring& path,
-                 const PositionVisible& positionVisible) {
-    const ControlValues before(form);
+                 const PositionVisible& positionVisible, WholeFiles& files) {
+    const SettingControls controls(form);
+    const ControlValues before(form, controls);
     for (int attempt = 1; attempt <= kReadingAttempts; ++attempt) {
         // Asked afresh for every reading, as each one may write a default file.
         const int keyboardSubtype = services.KeyboardSubtype();
         const NumberLocale locale = services.Locale();
         try {
-            ReadAndApply(form, path, locale, positionVisible);
+            ReadAndApply(form, controls, files, path, locale, positionVisible);
             return;
         } catch (const RuntimeError&) {
             // Recovery: the user's file (or a default file that would not
             // apply) gives way to the defaults. A write failure here is not
             // caught: the caller reports it.
-            if (attempt < kReadingAttempts) ReplaceFileContents(path, DefaultFileBytes(keyboardSubtype));
+            if (attempt < kReadingAttempts) files.Replace(path, DefaultFileBytes(keyboardSubtype));
         }
     }
     // Not even the default file could be applied: keep what the window started
     // with rather than a mix of half-applied values.
-    before.Restore(form);
+    before.Restore(form, controls);
     services.MessageBox(UnreadableSettingsMessage(path));
 }
 
-void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path) {
+void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path, WholeFiles& files) {
     const NumberLocale locale = services.Locale();
+    const SettingControls controls(form);
     const std::array<std::wstring, 10> values = {
         SingleToText(form.Top(), locale),
         SingleToText(form.Left(), locale),
-        ListPositionText(form.Get("cboTimer")),
-        ListPositionText(form.Get("cboTime")),
-        IntToText(form.Get("chkClip").Value()),
-        IntToText(form.Get("chkAutoSave").Value()),
-        form.Get("lblPath").Caption(),
-        form.Get("txtFile").Text(),
-        form.Get("txtNumber").Text(),
-        form.Get("txtUp").Text(),
+        ListPositionText(controls.timerKind),
+        ListPositionText(controls.timerTime),
+        IntToText(controls.clip.Value()),
+        IntToText(controls.autoSave.Value()),
+        controls.path.Caption(),
+        controls.file.Text(),
+        controls.number.Text(),
+        controls.step.Text(),
     };
-    std::wstring text;
-    for (size_t i = 0; i < kKeyFields.size(); ++i) text += kKeyFields[i].field + values[i] + L"\r\n";
-    ReplaceFileContents(path, WideToAnsi(text));
+    files.Replace(path, FileBytes(values));
 }
 
 }  // namespace scrimble::mdlIniFile

@@ -5,8 +5,9 @@
 
 #include <functional>
 #include <string>
-#include <vector>
+#include <string_view>
 
+#include "platform/file_io.h"
 #include "platform/form.h"
 #include "platform/services.h"
 
@@ -28,13 +29,15 @@ using PositionVisible = std::function<bool(float leftTwips, float topTwips)>;
 // and reads that instead, without telling the user. If even the default file
 // cannot be applied after a second attempt, the controls get back the values
 // they had before reading and a message box says so. A default file that cannot
-// be written throws FileWriteError.
+// be written throws FileWriteError. The file is read and replaced through
+// `files`.
 void IniFileRead(forms::Form& form, Services& services, const std::wstring& path = kDefaultPath,
-                 const PositionVisible& positionVisible = {});
+                 const PositionVisible& positionVisible = {}, WholeFiles& files = DiskFiles());
 
 // Replaces the file with the ten lines taken from the controls. The old file
 // stays whole if the write fails; the failure is thrown (FileWriteError).
-void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path = kDefaultPath);
+void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path = kDefaultPath,
+                  WholeFiles& files = DiskFiles());
 
 // Whether the file keeps this text as it is: its code page has every
 // character of it.
@@ -42,15 +45,10 @@ bool Storable(const std::wstring& text);
 
 // Pieces of the reader and writer, exposed for tests.
 
-// Splits file bytes into lines: a line ends at CR or at CR LF; LF alone is part
-// of the line. Text after the last line end is a line of its own.
-std::vector<std::string> SplitLines(const std::string& bytes);
-
-struct IniLine {
-    std::wstring key;    // characters 1..11 (fewer if the line is shorter)
-    std::wstring value;  // characters 12..111
-};
-IniLine ParseLine(const std::wstring& line);
+// Takes the first line off the file bytes, without its end, and returns false
+// once none is left. A line ends at CR or at CR LF; LF alone is part of the
+// line. Text after the last line end is a line of its own.
+bool TakeLine(std::string_view& bytes, std::string_view& line);
 
 // "A:\" for keyboard subtypes 3329..3332 (NEC PC-98 keyboards: on those
 // machines the system drive is usually A:), "C:\" for any other.

@@ -1,23 +1,21 @@
-// Feeds arbitrary bytes to the settings reader as Scrimble.ini and checks what
-// it leaves behind:
-// - the file is either untouched or, after a recovery, exactly the default
+// Feeds arbitrary bytes to the settings reader as Scrimble.ini, kept in
+// memory, and checks what it leaves behind:
+// - the file is either untouched or, after one recovery, exactly the default
 //   file, and then the controls show the defaults;
 // - every control holds a value it accepts (list index in its list, check
 //   state 0..2, texts within their limits);
 // - no message box: the full window can always apply the defaults;
-// - what the writer makes of the result reads back without a recovery and
-//   writes again to the same lines.
-#include <stdlib.h>
-#include <unistd.h>
-
+// - when the file needed no recovery, what the writer makes of the result
+//   reads back without one and writes again to the same lines.
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <string_view>
 
-#include "platform/file_io.h"
 #include "platform/form_builder.h"
 #include "settings/mdlIniFile.h"
+#include "support/memory_files.h"
 #include "ui/frmMain_layout.h"
 
 // The fuzz executable is built from the program's sources alone, without the
@@ -26,6 +24,7 @@
 
 namespace {
 
+using scrimble::forms::Control;
 using scrimble::forms::Form;
 using scrimble::forms::MemoryForm;
 namespace ini = scrimble::mdlIniFile;
@@ -36,58 +35,70 @@ void Check(bool condition, const char* what) {
     std::abort();
 }
 
-// One scratch directory for the whole run, under $TMPDIR or else on tmpfs
-// where there is one: every replacement of the file syncs it to disk.
-const std::wstring& ScratchFile() {
-    static const std::wstring path = [] {
-        const char* tmpdir = std::getenv("TMPDIR");
-        std::string pattern = tmpdir != nullptr && *tmpdir != '\0'  ? tmpdir
-                              : ::access("/dev/shm", W_OK) == 0     ? "/dev/shm"
-                                                                    : "/tmp";
-        pattern += "/scrimble-ini-fuzz-XXXXXX";
-        Check(::mkdtemp(pattern.data()) != nullptr, "cannot create a scratch directory");
-        const std::string file = pattern + "/Scrimble.ini";
-        return std::wstring(file.begin(), file.end());
-    }();
-    return path;
-}
+// A main window that lives for the whole run: building one costs more than
+// reading a file, so before each input it gets back the values a new window
+// has in the ten places the reader fills.
+class Window {
+public:
+    Window()
+        : timer_(window_["cboTimer"]), time_(window_["cboTime"]), clip_(window_["chkClip"]),
+          autoSave_(window_["chkAutoSave"]), path_(window_["lblPath"]), file_(window_["txtFile"]),
+          number_(window_["txtNumber"]), step_(window_["txtUp"]), fresh_(Values()) {}
 
-std::string ReadBack(const std::wstring& path) {
-    const auto bytes = scrimble::ReadWholeFile(path);
-    Check(bytes.has_value(), "the settings file is gone");
-    return *bytes;
-}
+    Form& Fresh() {
+        form().SetTop(fresh_.top);
+        form().SetLeft(fresh_.left);
+        timer_.SetListIndex(fresh_.timer);
+        time_.SetListIndex(fresh_.time);
+        clip_.SetValue(fresh_.clip);
+        autoSave_.SetValue(fresh_.autoSave);
+        path_.SetCaption(fresh_.path);
+        file_.SetText(fresh_.file);
+        number_.SetText(fresh_.number);
+        step_.SetText(fresh_.step);
+        return form();
+    }
+    Form& form() { return window_.form(); }
 
-void CheckValidValues(Form& form) {
-    const int timerKind = form.Get("cboTimer").ListIndex();
-    const int timerTime = form.Get("cboTime").ListIndex();
-    Check(timerKind >= -1 && timerKind < form.Get("cboTimer").ListCount(), "cboTimer index outside its list");
-    Check(timerTime >= -1 && timerTime < form.Get("cboTime").ListCount(), "cboTime index outside its list");
-    const int clip = form.Get("chkClip").Value();
-    const int autoSave = form.Get("chkAutoSave").Value();
-    Check(clip >= 0 && clip <= 2, "chkClip state outside 0..2");
-    Check(autoSave >= 0 && autoSave <= 2, "chkAutoSave state outside 0..2");
-    Check(form.Get("lblPath").Caption().size() <= 100, "folder longer than 100 characters");
-    Check(form.Get("txtFile").Text().size() <= 100, "file name longer than 100 characters");
-    Check(form.Get("txtNumber").Text().size() <= 5, "number longer than its box");
-    Check(form.Get("txtUp").Text().size() <= 3, "step longer than its box");
-}
+    void CheckValid() {
+        Check(timer_.ListIndex() >= -1 && timer_.ListIndex() < timer_.ListCount(), "cboTimer index outside its list");
+        Check(time_.ListIndex() >= -1 && time_.ListIndex() < time_.ListCount(), "cboTime index outside its list");
+        Check(clip_.Value() >= 0 && clip_.Value() <= 2, "chkClip state outside 0..2");
+        Check(autoSave_.Value() >= 0 && autoSave_.Value() <= 2, "chkAutoSave state outside 0..2");
+        Check(path_.Caption().size() <= 100, "folder longer than 100 characters");
+        Check(file_.Text().size() <= 100, "file name longer than 100 characters");
+        Check(number_.Text().size() <= 5, "number longer than its box");
+        Check(step_.Text().size() <= 3, "step longer than its box");
+    }
 
-void CheckDefaults(Form& form, int keyboardSubtype) {
-    Check(form.Top() == 10.0f && form.Left() == 10.0f, "recovery left a position other than 10, 10");
-    Check(form.Get("cboTimer").ListIndex() == 0 && form.Get("cboTime").ListIndex() == 4,
-          "recovery left other list selections");
-    Check(form.Get("chkClip").Value() == 1 && form.Get("chkAutoSave").Value() == 1,
-          "recovery left other check states");
-    Check(form.Get("lblPath").Caption() == ini::DefaultDrive(keyboardSubtype), "recovery left another folder");
-    Check(form.Get("txtFile").Text() == L"Screen" && form.Get("txtNumber").Text() == L"01" &&
-              form.Get("txtUp").Text() == L"10",
-          "recovery left other texts");
-}
+    void CheckDefaults(int keyboardSubtype) {
+        Check(form().Top() == 10.0f && form().Left() == 10.0f, "recovery left a position other than 10, 10");
+        Check(timer_.ListIndex() == 0 && time_.ListIndex() == 4, "recovery left other list selections");
+        Check(clip_.Value() == 1 && autoSave_.Value() == 1, "recovery left other check states");
+        Check(path_.Caption() == ini::DefaultDrive(keyboardSubtype), "recovery left another folder");
+        Check(file_.Text() == L"Screen" && number_.Text() == L"01" && step_.Text() == L"10",
+              "recovery left other texts");
+    }
+
+private:
+    struct Snapshot {
+        float top, left;
+        int timer, time, clip, autoSave;
+        std::wstring path, file, number, step;
+    };
+    Snapshot Values() {
+        return {form().Top(),    form().Left(),  timer_.ListIndex(), time_.ListIndex(), clip_.Value(),
+                autoSave_.Value(), path_.Caption(), file_.Text(),      number_.Text(),    step_.Text()};
+    }
+
+    MemoryForm window_{scrimble::ui::MainWindowLayout()};
+    Control &timer_, &time_, &clip_, &autoSave_, &path_, &file_, &number_, &step_;
+    const Snapshot fresh_;
+};
 
 // The file without its first two lines (the window position): seven
 // significant digits do not always survive a second trip through a float.
-std::string WithoutPosition(const std::string& written) {
+std::string_view WithoutPosition(std::string_view written) {
     size_t cut = 0;
     for (int line = 0; line < 2; ++line) cut = written.find("\r\n", cut) + 2;
     return written.substr(cut);
@@ -96,29 +107,39 @@ std::string WithoutPosition(const std::string& written) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    const std::wstring& path = ScratchFile();
-    scrimble::ReplaceFileContents(path, input);
+    // Everything that outlives an input is set back for the next one.
+    static Window first, second;
+    static scrimble::test::FakeServices services;
+    static scrimble::test::MemoryFiles files;
+    static const std::wstring path = L"Scrimble.ini";
+    static const std::string defaultFiles[] = {ini::DefaultFileBytes(0), ini::DefaultFileBytes(3330)};
 
-    scrimble::test::FakeServices services;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    std::string& stored = files.files[path];
+    stored.assign(input);
+    files.replaceCount = 0;
+    services.calls.clear();
+    services.messageBoxes.clear();
     services.keyboardSubtype = size % 2 == 0 ? 0 : 3330;  // both default drives
-    MemoryForm window(scrimble::ui::MainWindowLayout());
-    ini::IniFileRead(window.form(), services, path);
 
-    const std::string after = ReadBack(path);
-    if (after != input) {
-        Check(after == ini::DefaultFileBytes(services.keyboardSubtype), "the file changed but is not the default file");
-        CheckDefaults(window.form(), services.keyboardSubtype);
-    }
-    CheckValidValues(window.form());
+    ini::IniFileRead(first.Fresh(), services, path, {}, files);
+    first.CheckValid();
     Check(services.messageBoxes.empty(), "the default file could not be applied");
+    if (files.replaceCount != 0) {
+        Check(files.replaceCount == 1, "the default file was written more than once");
+        Check(stored == defaultFiles[size % 2], "the file changed but is not the default file");
+        // Then the window holds exactly the defaults, whose round trip the
+        // default files among the seeds check.
+        first.CheckDefaults(services.keyboardSubtype);
+        return 0;
+    }
+    Check(stored == input, "the file changed behind the reader's back");
 
-    ini::IniFileWrite(window.form(), services, path);
-    const std::string written = ReadBack(path);
-    MemoryForm reread(scrimble::ui::MainWindowLayout());
-    ini::IniFileRead(reread.form(), services, path);
-    Check(ReadBack(path) == written, "the writer's own file caused a recovery");
-    ini::IniFileWrite(reread.form(), services, path);
-    Check(WithoutPosition(ReadBack(path)) == WithoutPosition(written), "a write-read-write trip changed a setting");
+    ini::IniFileWrite(first.form(), services, path, files);
+    const std::string written = stored;
+    ini::IniFileRead(second.Fresh(), services, path, {}, files);
+    Check(files.replaceCount == 1, "the writer's own file caused a recovery");
+    ini::IniFileWrite(second.form(), services, path, files);
+    Check(WithoutPosition(stored) == WithoutPosition(written), "a write-read-write trip changed a setting");
     return 0;
 }

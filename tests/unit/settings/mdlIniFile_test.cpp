@@ -13,6 +13,7 @@
 #include "platform/file_io.h"
 #include "platform/form_builder.h"
 #include "support/fake_services.h"
+#include "support/memory_files.h"
 #include "support/test_util.h"
 #include "ui/frmMain_layout.h"
 
@@ -87,12 +88,17 @@ protected:
     test::FakeServices services;
 };
 
-TEST(IniFileSplitLines, EndsLinesAtCrOrCrLfButNotAtLfAlone) {
+TEST(IniFileTakeLine, EndsLinesAtCrOrCrLfButNotAtLfAlone) {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {"a\r\nb\rc\nd\r\re", {"a", "b", "c\nd", "", "e"}}, {"one\r\ntwo", {"one", "two"}}, {"one\r\n", {"one"}},
         {"", {}}, {"\r\n", {""}}, {"\r\r\n", {"", ""}},
     };
-    for (const auto& [bytes, lines] : cases) EXPECT_EQ(lines, SplitLines(bytes)) << ::testing::PrintToString(bytes);
+    for (const auto& [bytes, lines] : cases) {
+        std::vector<std::string> taken;
+        std::string_view rest = bytes, line;
+        while (TakeLine(rest, line)) taken.emplace_back(line);
+        EXPECT_EQ(lines, taken) << ::testing::PrintToString(bytes);
+    }
 }
 
 TEST(IniFileDefaults, MissingFileIsWrittenWithTheKeyboardsDriveAndShown) {
@@ -112,6 +118,19 @@ TEST(IniFileDefaults, MissingFileIsWrittenWithTheKeyboardsDriveAndShown) {
         EXPECT_EQ(defaults, ShownValues(window.form()));
         EXPECT_EQ(Values{}, services.messageBoxes);
     }
+}
+
+TEST_F(IniFileTest, ReadsAndReplacesOnlyThroughTheFilesItIsGiven) {
+    test::MemoryFiles files;
+    IniFileRead(window.form(), services, path, {}, files);  // missing: the default file is made
+    EXPECT_EQ(kDefaultBytesC, files.files[path]);
+    files.files[path] = CustomFile();
+    IniFileRead(window.form(), services, path, {}, files);
+    EXPECT_EQ(kCustom, Shown());
+    files.files[path].clear();
+    IniFileWrite(window.form(), services, path, files);
+    EXPECT_EQ(CustomFile(), files.files[path]);
+    EXPECT_EQ(std::vector<std::string>{}, dir.Listing());  // nothing on disk
 }
 
 TEST_F(IniFileTest, ValidFileSetsEachControlByItsRulesAndStaysUnchanged) {

@@ -32,9 +32,9 @@ set_target_properties(Scrimble PROPERTIES OUTPUT_NAME Scrimble RUNTIME_OUTPUT_DI
 # The exe carries only what it runs: every function and datum in a section of
 # its own, and the linker drops those nothing refers to. Its symbols and the
 # runtime libraries' debug information go to Scrimble.exe.debug beside it,
-# which the exe names (.gnu_debuglink) for a debugger reading a crash. objcopy
-# would stamp the time of day into the PE header; SOURCE_DATE_EPOCH keeps the
-# zero the link left there.
+# which the exe names (.gnu_debuglink, with the debug file's checksum) for a
+# debugger reading a crash. objcopy would stamp the time of day into the PE
+# headers of both; SOURCE_DATE_EPOCH keeps the zero the link left there.
 # Then every link checks that the exe imports only DLLs that Windows takes
 # from its own folder, and only functions Windows Vista has (see the script);
 # a failed check fails the build.
@@ -42,7 +42,8 @@ target_compile_options(scrimble_core PRIVATE -ffunction-sections -fdata-sections
 target_compile_options(Scrimble PRIVATE -ffunction-sections -fdata-sections)
 target_link_options(Scrimble PRIVATE -Wl,--gc-sections)
 add_custom_command(TARGET Scrimble POST_BUILD
-  COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:Scrimble> $<TARGET_FILE_NAME:Scrimble>.debug
+  COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
+          ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:Scrimble> $<TARGET_FILE_NAME:Scrimble>.debug
   COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0
           ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=$<TARGET_FILE_NAME:Scrimble>.debug
           $<TARGET_FILE_NAME:Scrimble>

@@ -166,7 +166,7 @@ void CheckParsing(const std::wstring& text, const NumberLocale& locale, size_t m
     const std::wstring mask(maskLength, L'0');
     std::wstring padded = text;
     if (maskLength > 0 && finite) {
-        const double whole = std::round(expected);  // the mask rounds halves away from zero
+        const double whole = Rounded(expected);  // as the advance rounds: halves to even
         char digits[DBL_MAX_10_EXP + 8];
         std::snprintf(digits, sizeof digits, "%.0f", std::fabs(whole));
         padded = ReferencePadded(whole < 0, digits, maskLength);

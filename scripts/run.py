@@ -42,6 +42,7 @@ def main():
     options = parser.parse_args()
     arch = options.arch or ("32" if rig.i386_native() else "64")
     rig.SCRIMBLE_EXE = os.path.join(rig.BUILD, f"win{arch}", "Scrimble.exe")
+    print(f"Starting {os.path.relpath(rig.SCRIMBLE_EXE, rig.ROOT)} ({arch}-bit) under Wine.")
 
     display = os.environ.get("DISPLAY")
     if not options.headless and not options.screenshot and display_usable(display):

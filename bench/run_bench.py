@@ -14,6 +14,7 @@ machine, on the 64-bit build under wine64 (never through emulation).
 4. The sizes of the two release exes.
 
     python3 bench/run_bench.py [--rounds 15] [--starts 15] [--sizes ...]
+    python3 bench/run_bench.py --startup-only --also OLD/Scrimble.exe   # beside another build
 
 The files of the capture table go to a folder on tmpfs, so that the disk of a
 shared machine does not decide the figures; --folder picks another one.
@@ -167,8 +168,10 @@ def capture_table(sizes, rounds, folder):
 
 # ------------------------------------------------------------------ start-up
 
-def startup_table(starts):
+def startup_table(starts, others=()):
     programs = [("floor", FLOOR_EXE, "Floor"), ("Scrimble", SCRIMBLE_EXE, rig.TITLE)]
+    # Other builds of Scrimble (an older commit's, say), taken in the same turns.
+    programs += [(f"other{i + 1}", os.path.abspath(exe), rig.TITLE) for i, exe in enumerate(others)]
     session = rig.Session(width=1920, height=1080, start=False, log=quiet,
                           ini=settings(timer_kind=1, clip=1, auto_save=0))
     results = {name: [] for name, _, _ in programs}
@@ -274,6 +277,9 @@ def main():
     parser.add_argument("--delays", type=int, default=3, help="delays timed")
     parser.add_argument("--sizes", default="1024x768,1920x1080,3840x2160")
     parser.add_argument("--folder", help="where the capture table's files go (default: tmpfs)")
+    parser.add_argument("--startup-only", action="store_true", help="only the start-up table")
+    parser.add_argument("--also", nargs="*", default=[], metavar="EXE",
+                        help="other 64-bit builds of Scrimble to start beside it (other1, other2, ...)")
     options = parser.parse_args()
     for exe in (BENCH_EXE, FLOOR_EXE, SCRIMBLE_EXE, os.path.join(WIN32, "Scrimble.exe")):
         if not os.path.exists(exe):
@@ -282,6 +288,9 @@ def main():
         if rig.loader_for(exe) != rig.WINE64:
             raise SystemExit(f"{exe} is not a 64-bit program: nothing here is timed through emulation")
     sizes = [tuple(int(v) for v in s.split("x")) for s in options.sizes.split(",")]
+    if options.startup_only:
+        startup_table(options.starts, options.also)
+        return
     load = LoadSampler()
     print(f"# Scrimble benchmark, {time.strftime('%Y-%m-%d %H:%M %Z')}\n")
     print(f"{machine()}; {rig.wine_version()}, wine64 (x86-64 build); Xvfb 24-bit\n")
@@ -293,7 +302,7 @@ def main():
             for name in os.listdir(folder):
                 os.remove(os.path.join(folder, name))
             os.rmdir(folder)
-    startup_table(options.starts)
+    startup_table(options.starts, options.also)
     delay_cpu(options.delays)
     size_table()
     low, middle, high = load.stop()

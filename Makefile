@@ -91,4 +91,4 @@ bench: win32 win64 probe
 # Keeps build/wine-template: making it again takes a while.
 clean:
 	rm -rf $(NATIVE_DIR) $(WIN32_DIR) $(WIN64_DIR) $(PROBE_DIR) $(PROBE32_DIR) build/wine-run build/run \
-	  build/e2e-artifacts build/test-logs build/dist dist
+	  build/e2e-artifacts build/test-logs build/dist build/native-asan build/fuzz dist

@@ -88,7 +88,7 @@ dist: deps
 bench: win32 win64 probe
 	python3 bench/run_bench.py
 
-# Keeps build/wine-template: making it again takes a while.
+# Keeps the Wine prefix template (build/wine-template-*): it is made once per machine.
 clean:
 	rm -rf $(NATIVE_DIR) $(WIN32_DIR) $(WIN64_DIR) $(PROBE_DIR) $(PROBE32_DIR) build/wine-run build/run \
 	  build/e2e-artifacts build/test-logs build/dist build/native-asan build/fuzz dist

@@ -28,23 +28,26 @@ start() {
   name_of[$log]=$name
   pattern_of[$log]=$pattern
   begin_of[$log]=$SECONDS
-  "$@" >"$log" 2>&1 &
+  # The phase notes its own end, so that one that ends while another is
+  # awaited is not charged the wait.
+  { "$@"; echo "$? $SECONDS" >"$log.end"; } >"$log" 2>&1 &
   pid_of[$log]=$!
   last=$log
 }
 
 # finish LOG: waits for the phase, shows its output and notes its outcome.
 finish() {
-  local log=$1 status result verdict=ok
+  local log=$1 status ended result verdict=ok
   wait "${pid_of[$log]}"
-  status=$?
+  read -r status ended <"$log.end" || { status=1; ended=$SECONDS; }
+  rm -f "$log.end"
   echo
   echo "==== ${name_of[$log]}"
   cat "$log"
   result=$(grep -E "${pattern_of[$log]}" "$log" | tail -n1 | sed -E 's/^=+ //; s/ =+$//; s/^ +//' | cut -c1-60)
   if [ "$status" -ne 0 ]; then verdict=FAIL; failed=$((failed + 1)); fi
   summary+=("$(printf '  %-5s %-38s %-60s %4d s' "$verdict" "${name_of[$log]}" "${result:-(no result line)}" \
-               $((SECONDS - begin_of[$log])))")
+               $((ended - begin_of[$log])))")
 }
 
 phase() {

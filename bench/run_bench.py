@@ -35,7 +35,7 @@ sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 import rig  # noqa: E402
 import server_requests  # noqa: E402
 import xwatch  # noqa: E402
-from capture_tools import settings  # noqa: E402
+from capture_tools import Driver, settings  # noqa: E402
 
 WIN64 = os.path.join(rig.BUILD, "win64")
 WIN32 = os.path.join(rig.BUILD, "win32")
@@ -233,11 +233,7 @@ def delay_cpu(runs):
     shares = []
     try:
         pid = session.app.pid
-
-        def mapped():
-            out = session.xdotool("search", "--onlyvisible", "--name", "^" + session.title + "$", check=False)
-            return bool(out.split())
-
+        mapped = Driver(session).mapped
         for _ in range(runs):
             session.wait_until(mapped, 30, "the window", interval=0.05)
             session.key("F1")

@@ -65,10 +65,9 @@ add_custom_command(
   VERBATIM)
 add_custom_target(scrimble_art DEPENDS ${art_outputs})
 
-# windres finds "ui/resource_ids.h" under src/, the generated manifest and
-# version header, and
-# the generated pictures in the build tree. It reports no header dependencies,
-# so everything the .rc pulls in is listed by hand.
+# windres finds "ui/resource_ids.h" under src/, and the generated manifest,
+# version header and pictures in the build tree. It reports no header
+# dependencies, so everything the .rc pulls in is listed by hand.
 set_source_files_properties(${SCRIMBLE_RC} PROPERTIES
   INCLUDE_DIRECTORIES "${CMAKE_SOURCE_DIR}/src;${SCRIMBLE_GENERATED_RES};${SCRIMBLE_ART_OUT}"
   OBJECT_DEPENDS "${art_outputs};${CMAKE_SOURCE_DIR}/src/ui/resource_ids.h;${SCRIMBLE_GENERATED_RES}/scrimble.manifest;${SCRIMBLE_GENERATED_RES}/version.h")

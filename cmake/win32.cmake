@@ -38,8 +38,7 @@ set_target_properties(Scrimble PROPERTIES OUTPUT_NAME Scrimble RUNTIME_OUTPUT_DI
 # Then every link checks that the exe imports only DLLs that Windows takes
 # from its own folder, and only functions Windows Vista has (see the script);
 # a failed check fails the build.
-target_compile_options(scrimble_core PRIVATE -ffunction-sections -fdata-sections)
-target_compile_options(Scrimble PRIVATE -ffunction-sections -fdata-sections)
+target_compile_options(scrimble_core PUBLIC -ffunction-sections -fdata-sections)
 target_link_options(Scrimble PRIVATE -Wl,--gc-sections)
 add_custom_command(TARGET Scrimble POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0

@@ -1,9 +1,9 @@
 #include "capture/mdlCapture.h"
 
-#include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "platform/conversions.h"
 #include "platform/errors.h"
 
 namespace scrimble::mdlCapture {
@@ -138,13 +138,9 @@ bool UsesSystemPalette(int maskedRasterCaps, int paletteSize) {
     return maskedRasterCaps != 0 && paletteSize == 256;
 }
 
-// Nearest 32-bit integer, an exact half going to the even neighbour. Done by
-// hand so that it does not depend on the floating-point rounding mode.
+// Nearest 32-bit integer, an exact half going to the even neighbour.
 std::int32_t RoundToInt32(float value) {
-    const double x = value;  // exact: every float is a double
-    double rounded = std::floor(x);
-    const double fraction = x - rounded;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0)) rounded += 1.0;
+    const double rounded = RoundHalfToEven(value);  // exact: every float is a double
     if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
           rounded <= std::numeric_limits<std::int32_t>::max())) {
         throw OverflowError();  // also NaN

@@ -157,15 +157,6 @@ std::wstring PadAndSign(bool negative, std::wstring digits, size_t minimumDigits
     return negative ? L"-" + digits : digits;
 }
 
-// Nearest whole number, halves to the even one, computed by hand so that the
-// result does not hang on the floating-point environment's rounding mode.
-double RoundHalfToEven(double value) {
-    double rounded = std::floor(value);
-    const double fraction = value - rounded;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0)) rounded += 1;
-    return rounded;
-}
-
 // The whole-number digits of an already rounded double, which may be far
 // beyond the range of any integer type.
 std::wstring WholeDoubleDigits(double wholeValue) {
@@ -205,6 +196,15 @@ float TextToSingle(const std::wstring& text, const NumberLocale& locale) {
 
 int16_t TextToInt16(const std::wstring& text, const NumberLocale& locale) {
     return DoubleToInt16(TextToDouble(text, locale));
+}
+
+// Computed by hand so that the result does not hang on the floating-point
+// environment's rounding mode.
+double RoundHalfToEven(double value) {
+    double rounded = std::floor(value);
+    const double fraction = value - rounded;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0)) rounded += 1;
+    return rounded;
 }
 
 int16_t DoubleToInt16(double value) {

@@ -29,6 +29,9 @@ double TextToDouble(const std::wstring& text, const NumberLocale& locale);   // 
 float TextToSingle(const std::wstring& text, const NumberLocale& locale);    // throws
 int16_t TextToInt16(const std::wstring& text, const NumberLocale& locale);   // throws
 
+// The nearest whole number, halves to the even one, whatever the floating-point
+// rounding mode; NaN and infinities come back as they are.
+double RoundHalfToEven(double value);
 // Rounds to the nearest integer, halves to the even one; Overflow outside int16.
 int16_t DoubleToInt16(double value);
 // Checked 16-bit addition; Overflow when the sum does not fit.

@@ -54,18 +54,22 @@ void ReplaceFileContents(const std::wstring& path, const std::string& contents) 
     ReplaceFileContents(path, contents.data(), contents.size());
 }
 
-std::wstring TemporarySiblingPath(const std::wstring& path, unsigned long unique) {
+std::wstring FolderOf(const std::wstring& path) {
     // Both slashes separate directories on Windows, and "C:name" is relative
-    // to drive C:; the scratch file must land in the target's directory so
-    // that the final rename stays on one volume.
+    // to drive C:.
     const size_t lastSeparator = path.find_last_of(L"\\/:");
-    const size_t nameStart = lastSeparator == std::wstring::npos ? 0 : lastSeparator + 1;
+    return lastSeparator == std::wstring::npos ? std::wstring() : path.substr(0, lastSeparator + 1);
+}
+
+std::wstring TemporarySiblingPath(const std::wstring& path, unsigned long unique) {
+    // In the target's directory, so that the final rename stays on one volume.
+    const std::wstring folder = FolderOf(path);
     constexpr size_t kFixedLength = 5;  // "~" and ".tmp"
-    const size_t nameLength = path.size() - nameStart;
+    const size_t nameLength = path.size() - folder.size();
     const size_t digits = std::clamp<size_t>(nameLength > kFixedLength ? nameLength - kFixedLength : 0, 2, 8);
     std::wstring hex(digits, L'0');
     for (size_t i = digits; i-- > 0; unique >>= 4) hex[i] = L"0123456789abcdef"[unique & 0xF];
-    return path.substr(0, nameStart) + L"~" + hex + L".tmp";
+    return folder + L"~" + hex + L".tmp";
 }
 
 bool IsScratchFileName(const std::wstring& name) {

@@ -23,6 +23,14 @@ void ReplaceFileContents(const std::wstring& path, const std::string& contents);
 // Length in bytes; throws FileNotFoundError(path) when there is no such file.
 long long FileLength(const std::wstring& path);
 
+// The folder part of a path with its closing separator ("\", "/" or the ":" of
+// "C:name"), "" for a bare name, which lies in the current folder.
+std::wstring FolderOf(const std::wstring& path);
+
+// The absolute form of a path, as the system makes it from the current folder;
+// the path itself when the system cannot.
+std::wstring AbsolutePath(const std::wstring& path);
+
 // Throws unless Windows can give a file this name (the name alone, without
 // its folder): none of < > : " / \ | ? * or control characters
 // (FileNameCharacterError), no device name such as NUL or COM1 before its

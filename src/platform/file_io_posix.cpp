@@ -117,6 +117,18 @@ WriteFailure FailureOf(int error) {
 
 }  // namespace
 
+std::wstring AbsolutePath(const std::wstring& path) {
+    if (!path.empty() && path.front() == L'/') return path;
+    char folder[4096];
+    if (::getcwd(folder, sizeof folder) == nullptr) return path;
+    std::wstring absolute;
+    for (const char* c = folder; *c != '\0'; ++c) {
+        if (static_cast<unsigned char>(*c) >= 0x80) return path;  // the stand-in widens ASCII only
+        absolute.push_back(static_cast<wchar_t>(*c));
+    }
+    return absolute + L"/" + path;
+}
+
 std::optional<std::string> ReadWholeFile(const std::wstring& path) {
     const auto nativePath = ToUtf8(path);
     if (!nativePath) return std::nullopt;

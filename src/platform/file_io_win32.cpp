@@ -96,16 +96,6 @@ WriteFailure FailureOf(DWORD error) {
 
 // The path as the user should read it in a message: absolute, so that a
 // relative name such as the settings file's says where it is.
-std::wstring AbsolutePath(const std::wstring& path) {
-    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return path;
-    std::wstring full(needed, L'\0');
-    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed) return path;
-    full.resize(length);
-    return full;
-}
-
 RuntimeError WriteError(const std::wstring& path, WriteFailure why) { return FileWriteError(AbsolutePath(path), why); }
 
 class FindHandle {
@@ -149,6 +139,16 @@ unsigned long long FileTimeValue(const FILETIME& time) {
 }
 
 }  // namespace
+
+std::wstring AbsolutePath(const std::wstring& path) {
+    const DWORD needed = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
+    return full;
+}
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path) {
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

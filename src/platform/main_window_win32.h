@@ -13,6 +13,7 @@
 
 #include "platform/control_spec.h"
 #include "platform/form.h"
+#include "platform/twips.h"
 #include "platform/win32_handles.h"
 
 namespace scrimble::win32 {
@@ -54,7 +55,7 @@ public:
 
     HWND hwnd() const { return hwnd_; }
     HINSTANCE instance() const { return instance_; }
-    int Px(int twips) const { return ::MulDiv(twips, static_cast<int>(dpi_), 1440); }
+    int Px(int twips) const { return twips::LayoutToPixels(twips, dpi_); }
     PixelRect Px(const forms::TwipsRect& twips) const {
         return {Px(twips.left), Px(twips.top), Px(twips.width), Px(twips.height)};
     }

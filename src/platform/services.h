@@ -72,7 +72,6 @@ public:
     // Opens a folder in the file manager, in a way that runs no file should
     // one have taken the folder's place since it was checked.
     virtual void OpenFolder(const std::wstring& folder) = 0;
-    // Opens an address with the shell's "open" verb.
     // The system's short (8.3) form of an existing path; nullopt when it has
     // none to give.
     virtual std::optional<std::wstring> ShortPath(const std::wstring& path) = 0;

@@ -64,17 +64,6 @@ HPALETTE CopyPalette(HPALETTE palette) {
     return ::CreatePalette(logical);
 }
 
-// The absolute form of a path, empty when it has none. "C:" alone stands for
-// drive C's current folder, which an appended "\" would turn into its root.
-std::wstring FullPath(const std::wstring& path) {
-    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0) return std::wstring();
-    std::wstring full(needed, L'\0');
-    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
-    full.resize(length < needed ? length : 0);
-    return full;
-}
-
 }  // namespace
 
 void WindowsServices::DoEvents() { window_.DoEvents(); }
@@ -191,7 +180,9 @@ bool WindowsServices::IsExistingFolder(const std::wstring& path) {
 void WindowsServices::OpenFolder(const std::wstring& folder) {
     // Named with a closing "\", only a folder can be opened: a file put in its
     // place after the check is not found, where the bare name would run it.
-    std::wstring target = FullPath(folder);
+    // Absolute first: "C:" alone stands for drive C's current folder, which
+    // the "\" would turn into its root.
+    std::wstring target = AbsolutePath(folder);
     if (target.empty()) return;
     if (target.back() != L'\\') target += L'\\';
     ShellExecuteOpen(target);
@@ -219,8 +210,9 @@ void WindowsServices::EndProgram() { window_.End(); }
 bool WindowsServices::PositionOnScreen(float leftTwips, float topTwips) {
     RECT current;
     ::GetWindowRect(window_.hwnd(), &current);
-    const LONG left = twips::PositionToPixels(leftTwips, SystemDpi());
-    const LONG top = twips::PositionToPixels(topTwips, SystemDpi());
+    const UINT dpi = SystemDpi();
+    const LONG left = twips::PositionToPixels(leftTwips, dpi);
+    const LONG top = twips::PositionToPixels(topTwips, dpi);
     RECT placed{left, top, left + (current.right - current.left), top + (current.bottom - current.top)};
     return ::MonitorFromRect(&placed, MONITOR_DEFAULTTONULL) != nullptr;
 }

@@ -11,6 +11,10 @@ double Dpi(unsigned dpi) { return dpi == 0 ? 96.0 : static_cast<double>(dpi); }
 
 }  // namespace
 
+int LayoutToPixels(int twips, unsigned dpi) {
+    return static_cast<int>(std::lround(static_cast<double>(twips) * Dpi(dpi) / kTwipsPerInch));
+}
+
 int WholeTwipsPerPixel(unsigned dpi) {
     return std::max(1, static_cast<int>(std::lround(kTwipsPerInch / Dpi(dpi))));
 }

@@ -1,5 +1,6 @@
-// Twips (1/1440 inch) and pixels: the screen's size as the capture reads it
-// and the window's position as the settings keep it, converted here alone.
+// Twips (1/1440 inch) and pixels: the window's layout, the screen's size as
+// the capture reads it and the window's position as the settings keep it,
+// converted here alone.
 #pragma once
 
 #include "platform/services.h"
@@ -10,6 +11,11 @@ inline constexpr int kTwipsPerInch = 1440;
 // Windows keeps window coordinates within 16 bits; a saved position is held
 // inside this many pixels either way, so that no conversion or sum overflows.
 inline constexpr int kPositionLimitPixels = 32767;
+
+// A layout length or offset (the window definition's twips) in pixels at the
+// window's DPI, to the nearest pixel, halves away from zero (a dpi of 0 counts
+// as 96).
+int LayoutToPixels(int twips, unsigned dpi);
 
 // Whole twips per pixel nearest to 1440 / dpi, at least 1 (a dpi of 0 counts
 // as 96).

@@ -43,13 +43,12 @@ constexpr std::array<KeyField, 10> kKeyFields = {{
 // The setting a line of the file is for, found from its bytes. The keys are
 // plain ASCII, which every ANSI code page keeps byte for byte and makes from
 // no other bytes, so a line need not be converted to be skipped. All keys end
-// in ":" in the same column and most differ in their first letter: the cheap
-// tests go first, for files with many lines.
+// in ":" in the same column: that cheap test goes first.
 std::optional<Setting> FindSetting(std::string_view lineBytes) {
     if (lineBytes.size() < kKeyFieldLength || lineBytes[kKeyFieldLength - 1] != ':') return std::nullopt;
     const std::string_view key(lineBytes.data(), kKeyFieldLength);
     for (const KeyField& entry : kKeyFields) {
-        if (key[0] == entry.field[0] && key == entry.field) return entry.setting;
+        if (key == entry.field) return entry.setting;
     }
     return std::nullopt;
 }

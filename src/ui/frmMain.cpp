@@ -4,6 +4,7 @@
 
 #include "platform/conversions.h"
 #include "platform/errors.h"
+#include "platform/file_io.h"
 #include "settings/mdlIniFile.h"
 
 namespace scrimble {
@@ -15,12 +16,6 @@ constexpr int kKeyF1 = 112;
 constexpr int kKeyF2 = 113;
 constexpr int kKeyF4 = 115;
 constexpr int kKeyF12 = 123;
-
-// The folder part of a path, "" for a bare name (the current folder).
-std::wstring FolderOf(const std::wstring& path) {
-    const size_t separator = path.find_last_of(L"\\/:");
-    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
-}
 
 }  // namespace
 

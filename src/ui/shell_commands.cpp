@@ -1,10 +1,8 @@
 // The buttons that hand work to the shell: choose the save folder, open it,
 // open the home page.
 #include "platform/errors.h"
-#include "ui/frmMain.h"
-
-#include "platform/errors.h"
 #include "settings/mdlIniFile.h"
+#include "ui/frmMain.h"
 
 namespace scrimble {
 

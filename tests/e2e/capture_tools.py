@@ -80,6 +80,11 @@ def fixture_exe():
         return FIXTURE_EXE
 
 
+def drive_c_folder(app, name):
+    """Where the folder C:\<name> of the session's Wine prefix lies on Linux."""
+    return os.path.join(app.prefix, "drive_c", name)
+
+
 def windows_path(linux_path):
     """The Wine path of a Linux path (drive Z: is the Linux root)."""
     return "Z:" + os.path.abspath(linux_path).replace("/", "\\")

@@ -12,7 +12,7 @@ import shutil
 
 import rig
 from capture_tools import (CHK_AUTO_SAVE, CMD_ACTIVE_WINDOW, LBL_NUMBER, NOT_SAVED, SAVE_FAILED,
-                           STATUS_BAR, TXT_NUMBER, Driver, OtherWindow, read_bmp, read_ppm, settings)
+                           STATUS_BAR, TXT_NUMBER, Driver, OtherWindow, drive_c_folder, read_bmp, read_ppm, settings)
 
 SCREEN = (1024, 768)
 BMP_SIZE = 14 + 40 + SCREEN[0] * SCREEN[1] * 3  # 24 bits, rows of 3072 bytes need no padding
@@ -41,7 +41,7 @@ def make_app():
 
 
 def folder_of(app):
-    return os.path.join(app.prefix, "drive_c", FOLDER)
+    return drive_c_folder(app, FOLDER)
 
 
 def status_line(name, size):

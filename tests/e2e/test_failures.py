@@ -16,14 +16,15 @@ import time
 import pytest
 
 import rig
-from capture_tools import SAVE_FAILED, TXT_NUMBER, Driver, fixture_exe, settings, windows_path
+from capture_tools import (SAVE_FAILED, TXT_NUMBER, Driver, drive_c_folder, fixture_exe, settings,
+                           windows_path)
 
 OLD_BMP = b"BM an earlier capture"
 DENIED = "書き込みが許可されていないため、ファイルに書き込めません: "
 
 
 def folder_of(app):
-    return os.path.join(app.prefix, "drive_c", "shots")
+    return drive_c_folder(app, "shots")
 
 
 def put_old_bmp(app):

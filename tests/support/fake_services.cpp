@@ -54,10 +54,8 @@ bool FakeServices::IsExistingFolder(const std::wstring& path) {
 }
 
 std::optional<std::wstring> FakeServices::ShortPath(const std::wstring& path) {
-    calls.push_back("ShortPath");
     const auto found = shortPaths.find(path);
-    if (found == shortPaths.end()) return std::nullopt;
-    return found->second;
+    return Note("ShortPath", found == shortPaths.end() ? std::nullopt : std::optional<std::wstring>(found->second));
 }
 
 }  // namespace scrimble::test

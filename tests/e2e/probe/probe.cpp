@@ -187,6 +187,17 @@ HWND FindTopLevel(const std::wstring& title) {
   return hidden;
 }
 
+// The top-level window a command is about, with the answer's object begun.
+// Null when there is none; the answer is then complete, and the command
+// returns kNotFound.
+constexpr int kNotFound = 2;
+HWND BeginAnswerAbout(Json& json, const std::wstring& title) {
+  HWND top = FindTopLevel(title);
+  json.BeginObject();
+  if (!top) json.Key("error").Str("window not found").Key("title").Str(title).EndObject();
+  return top;
+}
+
 void WriteRect(Json& json, const char* key, const RECT& r) {
   json.Key(key).BeginObject();
   json.Key("x").Int(r.left).Key("y").Int(r.top);
@@ -322,12 +333,8 @@ void WriteDescendants(Json& json, HWND top, HWND parent, int depth) {
 }
 
 int Tree(Json& json, const std::wstring& title) {
-  HWND top = FindTopLevel(title);
-  json.BeginObject();
-  if (!top) {
-    json.Key("error").Str("window not found").Key("title").Str(title).EndObject();
-    return 2;
-  }
+  HWND top = BeginAnswerAbout(json, title);
+  if (!top) return kNotFound;
   LONG style = GetWindowLongW(top, GWL_STYLE);
   RECT client{};
   GetClientRect(top, &client);
@@ -392,12 +399,8 @@ void WriteWindowRef(Json& json, const char* key, HWND hwnd) {
 }
 
 int Focus(Json& json, const std::wstring& title) {
-  HWND top = FindTopLevel(title);
-  json.BeginObject();
-  if (!top) {
-    json.Key("error").Str("window not found").Key("title").Str(title).EndObject();
-    return 2;
-  }
+  HWND top = BeginAnswerAbout(json, title);
+  if (!top) return kNotFound;
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
   DWORD thread = GetWindowThreadProcessId(top, nullptr);
@@ -671,12 +674,8 @@ bool NeededSize(HWND hwnd, HDC dc, SIZE& need) {
 }
 
 int TextFit(Json& json, const std::wstring& title) {
-  HWND top = FindTopLevel(title);
-  json.BeginObject();
-  if (!top) {
-    json.Key("error").Str("window not found").Key("title").Str(title).EndObject();
-    return 2;
-  }
+  HWND top = BeginAnswerAbout(json, title);
+  if (!top) return kNotFound;
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
@@ -833,15 +832,12 @@ bool CountGdiTable(HANDLE process, std::map<int, long long>& byType) {
 }
 
 int Resources(Json& json, const std::wstring& title) {
-  HWND top = FindTopLevel(title);
-  if (!top) {
-    json.BeginObject().Key("error").Str("no window with that title").EndObject();
-    return 1;
-  }
+  HWND top = BeginAnswerAbout(json, title);
+  if (!top) return kNotFound;
   DWORD pid = 0;
   GetWindowThreadProcessId(top, &pid);
   HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
-  json.BeginObject().Key("pid").Int(pid);
+  json.Key("pid").Int(pid);
   SetLastError(0);
   const DWORD gdi = process ? GetGuiResources(process, GR_GDIOBJECTS) : 0;
   const DWORD gdiError = GetLastError();
@@ -907,12 +903,8 @@ int Run(const std::vector<std::wstring>& args, Json& json) {
   if (command == L"windows" && args.size() == 1) return Windows(json);
   if (command == L"textfit" && args.size() == 2) return TextFit(json, DecodeTitle(args[1]));
   if (command == L"post" && args.size() == 5) {
-    HWND top = FindTopLevel(DecodeTitle(args[1]));
-    json.BeginObject();
-    if (!top) {
-      json.Key("error").Str("window not found").EndObject();
-      return 2;
-    }
+    HWND top = BeginAnswerAbout(json, DecodeTitle(args[1]));
+    if (!top) return kNotFound;
     const bool posted = PostMessageW(top, static_cast<UINT>(std::stoul(args[2], nullptr, 0)),
                                      static_cast<WPARAM>(std::stoull(args[3], nullptr, 0)),
                                      static_cast<LPARAM>(std::stoll(args[4], nullptr, 0))) != FALSE;

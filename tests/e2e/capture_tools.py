@@ -81,7 +81,8 @@ def fixture_exe():
 
 
 def drive_c_folder(app, name):
-    """Where the folder C:\<name> of the session's Wine prefix lies on Linux."""
+    """Where the folder of that name at the root of drive C: of the session's Wine
+    prefix lies on Linux."""
     return os.path.join(app.prefix, "drive_c", name)
 
 

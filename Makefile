@@ -1,7 +1,8 @@
 # Scrimble: build, run and test.
-#   make build       native tree (unit tests), Scrimble.exe for i686 and x86-64, test probes
 #   make run         start Scrimble under Wine (ARCH=32|64; default: the build that runs natively)
 #   make test        unit tests, fuzzing, then the end-to-end tests under Wine, one summary
+#   make deps        install what the build and the tests need (run and test do it first)
+#   make build       native tree (unit tests), Scrimble.exe for i686 and x86-64, test probes
 #   make unit | e2e  parts of `make test` (e2e: ARCH=32|64 picks one architecture)
 #   make fuzz        both fuzz targets, FUZZ_SECONDS each (scripts/fuzz.sh)
 #   make sanitize    unit tests under ASan/UBSan, then under valgrind
@@ -26,13 +27,15 @@ FUZZ_SECONDS ?= 60
 
 all: build
 
-build: deps native win32 win64 probe
+build: native win32 win64 probe
 
 # The dependency check is quick; the install script runs only when it fails.
+# Only run and test (the two commands of a fresh machine) and deps itself
+# install; every other target takes the machine as it is.
 deps:
 	@scripts/install-deps.sh --check 2>/dev/null || scripts/install-deps.sh
 
-native: deps
+native:
 	@[ -f $(NATIVE_DIR)/build.ninja ] || cmake -S . -B $(NATIVE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
 	cmake --build $(NATIVE_DIR)
 
@@ -43,26 +46,28 @@ define cross
 	cmake --build $(1)
 endef
 
-win32: deps
+win32:
 	$(call cross,$(WIN32_DIR),toolchain-mingw32.cmake,.)
 
-win64: deps
+win64:
 	$(call cross,$(WIN64_DIR),toolchain-mingw64.cmake,.)
 
 # The probe inspects Scrimble from outside. The 64-bit one starts in a second
 # under wine64; the 32-bit one reads a 32-bit program's clipboard bitmaps,
 # which Wine does not hand across to 64-bit processes.
-probe: deps
+probe:
 	$(call cross,$(PROBE_DIR),toolchain-mingw64.cmake,tests/e2e/probe)
 	$(call cross,$(PROBE32_DIR),toolchain-mingw32.cmake,tests/e2e/probe)
 
-run: build
+run: deps
+	$(MAKE) --no-print-directory build
 	python3 scripts/run.py $(if $(ARCH),--arch $(ARCH))
 
-test: build
+test: deps
+	$(MAKE) --no-print-directory build
 	scripts/test-all.sh
 
-sanitize: deps
+sanitize:
 	scripts/sanitize.sh
 	scripts/valgrind-unit.sh
 
@@ -74,14 +79,14 @@ unit: native
 e2e: win32 win64 probe
 	scripts/e2e.sh $(ARCH) $(E2E_ARGS)
 
-fuzz: deps
+fuzz:
 	FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz.sh
 
 screenshot: win64 probe
 	python3 scripts/run.py --arch 64 --headless --screenshot docs/screenshot.png
 	python3 scripts/run.py --arch 64 --headless --dpi 144 --screenshot docs/screenshot-144dpi.png
 
-dist: deps
+dist:
 	python3 scripts/dist.py
 
 # Figures for bench/RESULTS.md; the 64-bit build under wine64 only.

@@ -23,7 +23,7 @@
 
 #include "capture/gdi_api_win32.h"
 #include "capture/mdlCapture.h"
-#include "platform/bmp_writer_win32.h"
+#include "imaging/bmp_writer_win32.h"
 #include "platform/errors.h"
 
 namespace {

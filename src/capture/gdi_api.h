@@ -6,8 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/bmp_writer.h"  // PaletteEntry
-#include "platform/picture.h"
+#include "imaging/picture.h"
 
 namespace scrimble {
 

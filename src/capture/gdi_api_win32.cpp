@@ -68,11 +68,6 @@ NativeHandle OlePicture::Palette() const {
     return FromOleHandle(handle);
 }
 
-IPictureDisp* PictureDispOf(const Picture& picture) {
-    const auto* ole = dynamic_cast<const OlePicture*>(&picture);
-    return ole != nullptr ? ole->Display() : nullptr;
-}
-
 // --- user32 -----------------------------------------------------------------------
 
 NativeHandle RealGdiApi::GetDC(NativeHandle window) { return From(::GetDC(As<HWND>(window))); }

@@ -7,7 +7,7 @@
 #include <olectl.h>
 
 #include "capture/gdi_api.h"
-#include "platform/picture.h"
+#include "imaging/picture.h"
 
 namespace scrimble::win32 {
 
@@ -26,16 +26,11 @@ public:
 
     NativeHandle Bitmap() const override;
     NativeHandle Palette() const override;
-    // Borrowed: AddRef it to keep it beyond this object's life.
-    IPictureDisp* Display() const { return display_; }
 
 private:
     IPictureDisp* display_ = nullptr;
     IPicture* picture_ = nullptr;  // the same object, for its handles
 };
-
-// The IPictureDisp behind a picture made by RealGdiApi; null for any other.
-IPictureDisp* PictureDispOf(const Picture& picture);
 
 class RealGdiApi final : public GdiApi {
 public:

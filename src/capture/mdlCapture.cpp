@@ -154,7 +154,6 @@ std::int32_t PixelsFromTwips(float twips, float twipsPerPixel) {
     if (perPixel == 0) {
         throw RuntimeError(ErrorCode::CaptureFailed, L"画面の大きさを求められません。");
     }
-    if (total == std::numeric_limits<std::int32_t>::min() && perPixel == -1) throw OverflowError();
     return total / perPixel;  // truncates toward zero
 }
 

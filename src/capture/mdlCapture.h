@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "capture/gdi_api.h"
-#include "platform/picture.h"
-#include "platform/services.h"
+#include "imaging/picture.h"
+#include "services/services.h"
 
 namespace scrimble::mdlCapture {
 

@@ -1,9 +1,12 @@
 #include "platform/file_io.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string_view>
+#include <utility>
 
 #include "platform/errors.h"
+#include "platform/file_io_system.h"
 
 namespace scrimble {
 namespace {
@@ -52,6 +55,101 @@ void RequireUsableFileName(const std::wstring& name) {
 
 void ReplaceFileContents(const std::wstring& path, const std::string& contents) {
     ReplaceFileContents(path, contents.data(), contents.size());
+}
+
+namespace {
+
+// The open scratch file, closed when the scope ends.
+class OpenFile {
+public:
+    OpenFile() = default;
+    ~OpenFile() { Close(); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+
+    void Reset(file_system::FileId file) {
+        Close();
+        file_ = file;
+    }
+    file_system::FileId Get() const { return file_; }
+    bool IsOpen() const { return file_ != file_system::kNoFile; }
+    void Close() {
+        if (IsOpen()) file_system::Close(std::exchange(file_, file_system::kNoFile));
+    }
+
+private:
+    file_system::FileId file_ = file_system::kNoFile;
+};
+
+// Deletes the scratch file once it exists, unless the replacement went through.
+class ScratchFileGuard {
+public:
+    ScratchFileGuard() = default;
+    ~ScratchFileGuard() {
+        if (created_ && !committed_) file_system::Delete(path_);
+    }
+    ScratchFileGuard(const ScratchFileGuard&) = delete;
+    ScratchFileGuard& operator=(const ScratchFileGuard&) = delete;
+
+    std::wstring& Path() { return path_; }
+    void MarkCreated() { created_ = true; }
+    void Commit() { committed_ = true; }
+
+private:
+    std::wstring path_;
+    bool created_ = false;
+    bool committed_ = false;
+};
+
+// Spread over the low digits, which are all that a short scratch name keeps:
+// each attempt, process and moment gives another name.
+unsigned long UniqueNumber() {
+    static std::atomic<unsigned long> counter{0};
+    return file_system::UniqueSeed() + ++counter * 0x9E3779B1UL;
+}
+
+bool WriteAll(file_system::FileId file, const char* data, size_t size) {
+    // One call for the whole buffer in the usual case; more only after a
+    // short count (a full disk writes what fits, then fails).
+    while (size > 0) {
+        const size_t written = file_system::WriteSome(file, data, size);
+        if (written == 0) return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+// The path as the user should read it in a message: absolute, so that a
+// relative name such as the settings file's says where it is.
+RuntimeError WriteError(const std::wstring& path, WriteFailure why) { return FileWriteError(AbsolutePath(path), why); }
+
+}  // namespace
+
+void ReplaceFileContents(const std::wstring& path, const char* data, size_t size) {
+    if (const auto refusal = file_system::RefusalToReplace(path)) throw WriteError(path, *refusal);
+
+    ScratchFileGuard scratch;  // declared first, so it runs after the file is closed
+    OpenFile file;
+    for (int attempt = 0; attempt < 100 && !file.IsOpen(); ++attempt) {
+        scratch.Path() = TemporarySiblingPath(path, UniqueNumber());
+        bool exists = false;
+        file.Reset(file_system::CreateNew(scratch.Path(), exists));
+        if (!file.IsOpen() && !exists) throw WriteError(path, file_system::LastFailure());
+    }
+    if (!file.IsOpen()) throw WriteError(path, WriteFailure::Unknown);
+    scratch.MarkCreated();
+
+    // Moved while still open: it never sits closed under its scratch name,
+    // where the start-up clean-up of another copy would take it for one left
+    // behind by a crash.
+    if (!WriteAll(file.Get(), data, size) || !file_system::Flush(file.Get()) ||
+        !file_system::MoveOver(scratch.Path(), path)) {
+        throw WriteError(path, file_system::LastFailure());
+    }
+    scratch.Commit();
+    // The contents are flushed and in place: what the close says changes nothing.
+    file.Close();
 }
 
 std::wstring FolderOf(const std::wstring& path) {

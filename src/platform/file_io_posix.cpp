@@ -5,14 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
 #include <memory>
-#include <utility>
 
 #include "platform/errors.h"
+#include "platform/file_io_system.h"
 
 // Native stand-in: wchar_t is UTF-32 here and paths go to the system as UTF-8.
 
@@ -54,66 +53,10 @@ public:
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
-    // Closes now and reports whether buffered data made it out.
-    bool Close() {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
 
 private:
     int fd_;
 };
-
-// Removes the scratch file unless the replacement went through.
-class ScratchFileGuard {
-public:
-    explicit ScratchFileGuard(std::string path) : path_(std::move(path)) {}
-    ~ScratchFileGuard() {
-        if (!committed_) ::unlink(path_.c_str());
-    }
-    ScratchFileGuard(const ScratchFileGuard&) = delete;
-    ScratchFileGuard& operator=(const ScratchFileGuard&) = delete;
-    void Commit() { committed_ = true; }
-
-private:
-    std::string path_;
-    bool committed_ = false;
-};
-
-unsigned long UniqueNumber() {
-    static std::atomic<unsigned long> counter{0};
-    return static_cast<unsigned long>(::getpid()) * 0x10001UL + ++counter * 0x9E3779B1UL;
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-WriteFailure FailureOf(int error) {
-    switch (error) {
-        case ENOSPC:
-        case EDQUOT:
-            return WriteFailure::DiskFull;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return WriteFailure::AccessDenied;
-        case EISDIR:
-            return WriteFailure::FolderInTheWay;
-        default:
-            return WriteFailure::Unknown;
-    }
-}
 
 }  // namespace
 
@@ -151,29 +94,76 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path) {
     return contents;
 }
 
-void ReplaceFileContents(const std::wstring& path, const char* data, size_t size) {
+namespace file_system {
+
+std::optional<WriteFailure> RefusalToReplace(const std::wstring& path) {
     const auto nativePath = ToUtf8(path);
-    if (!nativePath) throw FileWriteError(path);
-
-    std::string scratchPath;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        const auto candidate = ToUtf8(TemporarySiblingPath(path, UniqueNumber()));
-        if (!candidate) throw FileWriteError(path);
-        scratchPath = *candidate;
-        fd = ::open(scratchPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) throw FileWriteError(path, FailureOf(errno));
+    struct stat info {};
+    if (nativePath && ::stat(nativePath->c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return WriteFailure::FolderInTheWay;
     }
-    if (fd < 0) throw FileWriteError(path);
-
-    ScratchFileGuard guard(scratchPath);  // declared first, so it runs after the close
-    FileDescriptor file(fd);
-    if (!WriteAll(file.get(), data, size) || ::fsync(file.get()) != 0 || !file.Close() ||
-        ::rename(scratchPath.c_str(), nativePath->c_str()) != 0) {
-        throw FileWriteError(path, FailureOf(errno));
-    }
-    guard.Commit();
+    return std::nullopt;
 }
+
+FileId CreateNew(const std::wstring& path, bool& exists) {
+    exists = false;
+    const auto nativePath = ToUtf8(path);
+    if (!nativePath) {
+        errno = EINVAL;
+        return kNoFile;
+    }
+    const int fd = ::open(nativePath->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    exists = fd < 0 && errno == EEXIST;
+    return fd;
+}
+
+size_t WriteSome(FileId file, const char* data, size_t size) {
+    while (true) {
+        const ssize_t written = ::write(static_cast<int>(file), data, size);
+        if (written > 0) return static_cast<size_t>(written);
+        if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = EIO;
+        return 0;
+    }
+}
+
+bool Flush(FileId file) { return ::fsync(static_cast<int>(file)) == 0; }
+
+bool MoveOver(const std::wstring& from, const std::wstring& to) {
+    const auto nativeFrom = ToUtf8(from);
+    const auto nativeTo = ToUtf8(to);
+    if (!nativeFrom || !nativeTo) {
+        errno = EINVAL;
+        return false;
+    }
+    return ::rename(nativeFrom->c_str(), nativeTo->c_str()) == 0;
+}
+
+void Close(FileId file) { ::close(static_cast<int>(file)); }
+
+void Delete(const std::wstring& path) {
+    if (const auto nativePath = ToUtf8(path)) ::unlink(nativePath->c_str());
+}
+
+WriteFailure LastFailure() {
+    switch (errno) {
+        case ENOSPC:
+        case EDQUOT:
+            return WriteFailure::DiskFull;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return WriteFailure::AccessDenied;
+        case EISDIR:
+            return WriteFailure::FolderInTheWay;
+        default:
+            return WriteFailure::Unknown;
+    }
+}
+
+unsigned long UniqueSeed() { return static_cast<unsigned long>(::getpid()) * 0x10001UL; }
+
+}  // namespace file_system
 
 long long FileLength(const std::wstring& path) {
     const auto nativePath = ToUtf8(path);

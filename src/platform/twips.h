@@ -3,7 +3,17 @@
 // converted here alone.
 #pragma once
 
-#include "platform/services.h"
+namespace scrimble {
+
+// Screen size in twips and twips per pixel, as single-precision values.
+struct ScreenTwips {
+    float width = 0;
+    float height = 0;
+    float twipsPerPixelX = 0;
+    float twipsPerPixelY = 0;
+};
+
+}  // namespace scrimble
 
 namespace scrimble::twips {
 

@@ -6,36 +6,50 @@
 #include <windows.h>
 
 #include <string>
+#include <type_traits>
 #include <utility>
 
 namespace scrimble::win32 {
 
+// The value that holds no handle: null, or the deleter's None() where the
+// system says "none" otherwise (INVALID_HANDLE_VALUE for files and searches).
+template <typename Handle, typename Deleter, typename = void>
+struct NoHandle {
+    static Handle Value() { return Handle{}; }
+};
+template <typename Handle, typename Deleter>
+struct NoHandle<Handle, Deleter, std::void_t<decltype(Deleter::None())>> {
+    static Handle Value() { return Deleter::None(); }
+};
+
 template <typename Handle, typename Deleter>
 class UniqueHandle {
+    using None = NoHandle<Handle, Deleter>;
+
 public:
     UniqueHandle() = default;
     explicit UniqueHandle(Handle handle) : handle_(handle) {}
     ~UniqueHandle() { reset(); }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, Handle{})) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(std::exchange(other.handle_, None::Value())) {}
     UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other) {
             reset();
-            handle_ = std::exchange(other.handle_, Handle{});
+            handle_ = std::exchange(other.handle_, None::Value());
         }
         return *this;
     }
     Handle get() const { return handle_; }
-    Handle release() { return std::exchange(handle_, Handle{}); }
-    explicit operator bool() const { return handle_ != Handle{}; }
-    void reset(Handle handle = Handle{}) {
-        if (handle_ != Handle{}) Deleter{}(handle_);
+    Handle release() { return std::exchange(handle_, None::Value()); }
+    explicit operator bool() const { return handle_ != None::Value(); }
+    void reset(Handle handle = None::Value()) {
+        if (handle_ != None::Value()) Deleter{}(handle_);
         handle_ = handle;
     }
 
 private:
-    Handle handle_{};
+    Handle handle_ = None::Value();
 };
 
 struct GdiObjectDeleter {
@@ -47,6 +61,14 @@ struct MemoryDcDeleter {
 struct KernelHandleDeleter {
     void operator()(HANDLE handle) const { ::CloseHandle(handle); }
 };
+struct FileDeleter {
+    static HANDLE None() { return INVALID_HANDLE_VALUE; }
+    void operator()(HANDLE file) const { ::CloseHandle(file); }
+};
+struct FindDeleter {
+    static HANDLE None() { return INVALID_HANDLE_VALUE; }
+    void operator()(HANDLE search) const { ::FindClose(search); }
+};
 struct IconDeleter {
     void operator()(HICON icon) const { ::DestroyIcon(icon); }
 };
@@ -57,6 +79,8 @@ using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectDeleter>;
 using UniquePalette = UniqueHandle<HPALETTE, GdiObjectDeleter>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcDeleter>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleDeleter>;
+using UniqueFile = UniqueHandle<HANDLE, FileDeleter>;  // CreateFileW
+using UniqueFind = UniqueHandle<HANDLE, FindDeleter>;  // FindFirstFileW
 
 // A device context taken with GetDC / GetWindowDC, given back with ReleaseDC.
 class WindowDc {

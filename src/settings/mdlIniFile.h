@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "forms/form.h"
 #include "platform/file_io.h"
-#include "platform/form.h"
-#include "platform/services.h"
+#include "services/services.h"
 
 namespace scrimble::mdlIniFile {
 

@@ -52,7 +52,7 @@ frmMain::frmMain(forms::Form& form, Services& services, CaptureSources capture)
 
 void frmMain::WireEvents() {
     Me.Load = [this] { Form_Load(); };
-    Me.Unload = [this](int& cancel) { Form_Unload(cancel); };
+    Me.Unload = [this] { Form_Unload(); };
     Me.KeyDown = [this](int& keyCode, int shift) { Form_KeyDown(keyCode, shift); };
     cmdFullScreen.Click = [this] { cmdFullScreen_Click(); };
     cmdActiveWindow.Click = [this] { cmdActiveWindow_Click(); };
@@ -82,7 +82,7 @@ void frmMain::Form_Load() {
     services.RemoveStaleScratchFiles(SaveFolder());
 }
 
-void frmMain::Form_Unload(int& /*cancel*/) {
+void frmMain::Form_Unload() {
     try {
         mdlIniFile::IniFileWrite(Me, services, settingsPath);
     } catch (const RuntimeError& error) {
@@ -100,11 +100,7 @@ void frmMain::Form_KeyDown(int& keyCode, int shift) {
         case kKeyF2: cmdActiveWindow_Click(); break;
         case kKeyF4: cmdExplorer_Click(); break;
         case kKeyF12: cmdHome_Click(); break;
-        case kKeyEscape: {
-            int cancel = 0;
-            Form_Unload(cancel);
-            break;
-        }
+        case kKeyEscape: Form_Unload(); break;
         default: break;
     }
 }

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/form.h"
-#include "platform/services.h"
+#include "forms/form.h"
+#include "services/services.h"
 
 namespace scrimble {
 
@@ -52,7 +52,7 @@ public:
 
     // Window events.
     void Form_Load();
-    void Form_Unload(int& cancel);
+    void Form_Unload();
     void Form_KeyDown(int& keyCode, int shift);
 
     // Capture commands and their steps.
@@ -60,11 +60,11 @@ public:
     void cmdActiveWindow_Click();
     void mainHide();
     void Wait();
-    int16_t Capture(const int16_t& intCaptureKind);
+    void Capture(const int16_t& intCaptureKind);
     void mainShow();
 
     // Numbered auto-save.
-    int16_t CaptureSave();
+    void CaptureSave();
     void chkAutoSave_Click();
 
     // Small rules of the window.

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "platform/control_spec.h"
+#include "forms/control_spec.h"
 
 namespace scrimble::ui {
 

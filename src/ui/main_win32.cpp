@@ -8,10 +8,10 @@
 
 #include "capture/gdi_api_win32.h"
 #include "capture/mdlCapture.h"
+#include "forms/main_window_win32.h"
 #include "platform/errors.h"
-#include "platform/main_window_win32.h"
-#include "platform/services_win32.h"
 #include "platform/win32_handles.h"
+#include "services/services_win32.h"
 #include "ui/frmMain.h"
 #include "ui/frmMain_layout.h"
 #include "ui/resource_ids.h"

@@ -15,20 +15,17 @@ namespace {
 constexpr const wchar_t* kNotSaved = L"保存してません。";
 constexpr const wchar_t* kSaveFailed = L"保存できませんでした。";
 constexpr const wchar_t* kNextNumberCaption = L"次のNo";
-// The width counter is a 16-bit integer: a number text this long overflows it.
-constexpr size_t kMaskCounterLimit = 32767;
 
 }  // namespace
 
-int16_t frmMain::CaptureSave() {
+void frmMain::CaptureSave() {
     try {
         imgPicArea.SetToolTipText(kNotSaved);
         StatusBar1.SetText(kNotSaved);
-        if (chkAutoSave.Value() == 0) return 0;
+        if (chkAutoSave.Value() == 0) return;
 
         const NumberLocale locale = services.Locale();
         const std::wstring number = txtNumber.Text();
-        if (number.size() >= kMaskCounterLimit) throw OverflowError();
         const std::wstring zeroMask(number.size(), L'0');
 
         const std::wstring folder = SaveFolder();
@@ -53,7 +50,6 @@ int16_t frmMain::CaptureSave() {
         imgPicArea.SetToolTipText(kSaveFailed);
         StatusBar1.SetText(kSaveFailed);
     }
-    return 0;
 }
 
 std::wstring frmMain::SaveFolder() const {

@@ -62,7 +62,6 @@ void frmMain::mainShow() { Me.SetVisible(true); }
 
 void frmMain::Wait() {
     const double seconds = TextToDouble(cboTime.Text(), services.Locale());
-    if (!(std::fabs(seconds) < 1e9)) throw OverflowError();
     const long long target = services.NowSeconds() + static_cast<long long>(std::nearbyint(seconds));
     // Whole-second clock: the wait ends at the first reading after the target.
     // Between passes it sleeps until a message comes or the reading changes.
@@ -72,7 +71,7 @@ void frmMain::Wait() {
     }
 }
 
-int16_t frmMain::Capture(const int16_t& intCaptureKind) {
+void frmMain::Capture(const int16_t& intCaptureKind) {
     if (intCaptureKind == kCaptureFullScreen) {
         imgPicArea.SetPicture(capture_.fullScreen());
     } else if (intCaptureKind == kCaptureForegroundWindow) {
@@ -82,7 +81,6 @@ int16_t frmMain::Capture(const int16_t& intCaptureKind) {
         services.ClipboardClear();
         services.ClipboardSetPicture(imgPicArea.Picture());
     }
-    return 0;
 }
 
 }  // namespace scrimble

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/form_builder.h"
+#include "forms/form_builder.h"
 #include "settings/mdlIniFile.h"
 #include "support/memory_files.h"
 #include "ui/frmMain_layout.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/errors.h"
-#include "platform/services.h"
+#include "services/services.h"
 
 namespace scrimble::test {
 

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "platform/form_builder.h"
+#include "forms/form_builder.h"
 #include "support/fake_services.h"
 #include "ui/frmMain.h"
 #include "ui/frmMain_layout.h"

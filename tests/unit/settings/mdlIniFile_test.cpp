@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "forms/form_builder.h"
 #include "platform/file_io.h"
-#include "platform/form_builder.h"
 #include "support/fake_services.h"
 #include "support/memory_files.h"
 #include "support/test_util.h"

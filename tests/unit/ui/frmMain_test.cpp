@@ -119,7 +119,7 @@ TEST(FrmMainShortcuts, KeysWithoutModifiersRunTheirCommands) {
 
 TEST_F(FrmMainTest, EscapeAndUnloadWriteTheSettingsAsTheyAreThenEnd) {
     const std::function<void()> triggers[] = {[this] { int key = 27; w.window.Form_KeyDown(key, 0); },
-                                              [this] { int cancel = 0; w.window.Form_Unload(cancel); }};
+                                              [this] { w.window.Form_Unload(); }};
     for (const auto& trigger : triggers) {
         w.window.txtNumber.SetText(L"abc");
         MoveFocus(w.window.txtNumber);  // its rule must not stop the window from closing
@@ -254,8 +254,7 @@ TEST_F(FrmMainTest, AChosenFolderIsKeptAsTheSettingsFileCanGiveItBack) {
                             : Texts{},
                   w.services.messageBoxes);
 
-        int cancel = 0;
-        w.window.Form_Unload(cancel);
+        w.window.Form_Unload();
         MainWindowHarness next;
         next.window.settingsPath = w.window.settingsPath;
         next.window.Form_Load();

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/picture.h"
+#include "imaging/picture.h"
 
 namespace scrimble::forms {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/form.h"
+#include "forms/form.h"
 
 namespace scrimble::forms {
 

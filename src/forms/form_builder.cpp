@@ -1,4 +1,4 @@
-#include "platform/form_builder.h"
+#include "forms/form_builder.h"
 
 #include <cstring>
 

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/picture.h"
+#include "imaging/picture.h"
 
 namespace scrimble {
 

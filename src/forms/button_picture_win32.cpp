@@ -1,4 +1,4 @@
-#include "platform/button_picture_win32.h"
+#include "forms/button_picture_win32.h"
 
 #include <algorithm>
 

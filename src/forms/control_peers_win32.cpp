@@ -1,4 +1,4 @@
-#include "platform/control_peers_win32.h"
+#include "forms/control_peers_win32.h"
 
 #include <commctrl.h>
 #include <imm.h>
@@ -6,13 +6,19 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/button_picture_win32.h"
+#include "forms/button_picture_win32.h"
+#include "forms/main_window_win32.h"
 #include "platform/errors.h"
-#include "platform/main_window_win32.h"
 
 namespace scrimble::win32 {
 
 using forms::ControlKind;
+
+std::wstring WindowText(HWND hwnd) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
 
 namespace {
 
@@ -22,12 +28,6 @@ constexpr wchar_t kNextFocusProperty[] = L"Scrimble.NextFocus";
 
 WindowControlPeer* PeerOf(HWND hwnd) {
     return reinterpret_cast<WindowControlPeer*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-}
-
-std::wstring WindowText(HWND hwnd) {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
 }
 
 // Text boxes keep the selection rule of the window's own code: entering a box

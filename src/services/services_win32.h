@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "platform/main_window_win32.h"
-#include "platform/services.h"
+#include "forms/main_window_win32.h"
 #include "platform/win32_handles.h"
+#include "services/services.h"
 
 namespace scrimble::win32 {
 

@@ -7,14 +7,17 @@
 #include <string>
 #include <vector>
 
-#include "platform/control_spec.h"
-#include "platform/form_builder.h"
+#include "forms/control_spec.h"
+#include "forms/form_builder.h"
 #include "platform/win32_handles.h"
 
 namespace scrimble::win32 {
 
 class MainWindow;
 struct PixelRect;
+
+// A window's whole text (a control's, or a title).
+std::wstring WindowText(HWND hwnd);
 
 class WindowControlPeer : public forms::ControlPeer {
 public:

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/control_spec.h"
-#include "platform/form.h"
+#include "forms/control_spec.h"
+#include "forms/form.h"
 #include "platform/twips.h"
 #include "platform/win32_handles.h"
 

@@ -1,4 +1,4 @@
-#include "platform/controls.h"
+#include "forms/controls.h"
 
 #include <algorithm>
 #include <utility>

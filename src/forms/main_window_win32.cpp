@@ -1,13 +1,13 @@
-#include "platform/main_window_win32.h"
+#include "forms/main_window_win32.h"
 
 #include <commctrl.h>
 
 #include <climits>
 #include <exception>
 
-#include "platform/control_peers_win32.h"
+#include "forms/control_peers_win32.h"
+#include "forms/form_builder.h"
 #include "platform/errors.h"
-#include "platform/form_builder.h"
 #include "platform/twips.h"
 
 namespace scrimble::win32 {
@@ -292,9 +292,8 @@ void MainWindow::End() {
 
 void MainWindow::Unload() {
     RunEvent([this] {
-        int cancel = 0;
-        if (form_ != nullptr && form_->Unload) form_->Unload(cancel);
-        if (cancel == 0) End();
+        if (form_ != nullptr && form_->Unload) form_->Unload();
+        End();
     });
 }
 
@@ -390,11 +389,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-std::wstring MainWindow::Caption() const {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(hwnd_)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(hwnd_, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
+std::wstring MainWindow::Caption() const { return WindowText(hwnd_); }
 
 void MainWindow::SetCaption(const std::wstring& text) { ::SetWindowTextW(hwnd_, text.c_str()); }
 

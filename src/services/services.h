@@ -5,8 +5,9 @@
 #include <optional>
 #include <string>
 
+#include "imaging/picture.h"
 #include "platform/conversions.h"
-#include "platform/picture.h"
+#include "platform/twips.h"
 
 // windows.h maps MessageBox to MessageBoxW; the method below keeps its own name.
 #ifdef MessageBox
@@ -14,14 +15,6 @@
 #endif
 
 namespace scrimble {
-
-// Screen size in twips and twips per pixel, as single-precision values.
-struct ScreenTwips {
-    float width = 0;
-    float height = 0;
-    float twipsPerPixelX = 0;
-    float twipsPerPixelY = 0;
-};
 
 class Services {
 public:

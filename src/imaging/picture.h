@@ -9,6 +9,11 @@ namespace scrimble {
 
 using NativeHandle = std::uintptr_t;  // HWND, HDC, HBITMAP, HPALETTE as plain values
 
+// One colour of a palette, in the order GDI keeps it (PALETTEENTRY).
+struct PaletteEntry {
+    std::uint8_t red = 0, green = 0, blue = 0, flags = 0;
+};
+
 class Picture {
 public:
     virtual ~Picture() = default;

@@ -1,4 +1,4 @@
-#include "platform/form.h"
+#include "forms/form.h"
 
 #include <stdexcept>
 #include <utility>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/controls.h"
+#include "forms/controls.h"
 
 namespace scrimble::forms {
 

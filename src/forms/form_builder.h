@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/control_spec.h"
-#include "platform/form.h"
-#include "platform/memory_peer.h"
+#include "forms/control_spec.h"
+#include "forms/form.h"
+#include "forms/memory_peer.h"
 
 namespace scrimble::forms {
 

@@ -1,4 +1,4 @@
-#include "platform/memory_peer.h"
+#include "forms/memory_peer.h"
 
 #include <algorithm>
 #include <utility>

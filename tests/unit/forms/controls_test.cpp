@@ -1,4 +1,4 @@
-#include "platform/controls.h"
+#include "forms/controls.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "forms/form_builder.h"
 #include "platform/errors.h"
-#include "platform/form_builder.h"
 #include "support/fake_services.h"
 #include "support/test_util.h"
 #include "ui/frmMain_layout.h"

@@ -1,4 +1,4 @@
-#include "platform/bmp_writer.h"
+#include "imaging/bmp_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "platform/bmp_writer_win32.h"
+#include "imaging/bmp_writer_win32.h"
 
 #include <cstring>
 #include <new>
 
-#include "platform/bmp_writer.h"
+#include "imaging/bmp_writer.h"
 #include "platform/errors.h"
 #include "platform/file_io.h"
 #include "platform/win32_handles.h"

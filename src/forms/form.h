@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/controls.h"
+#include "forms/controls.h"
 
 namespace scrimble::forms {
 
@@ -52,7 +52,7 @@ public:
 
     // Event handlers, wired by the window's code.
     std::function<void()> Load;
-    std::function<void(int& cancel)> Unload;
+    std::function<void()> Unload;
     // Key preview: runs before the focused control sees the key.
     // shift: bit 0 Shift, bit 1 Ctrl, bit 2 Alt.
     std::function<void(int& keyCode, int shift)> KeyDown;

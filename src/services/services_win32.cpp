@@ -1,11 +1,11 @@
-#include "platform/services_win32.h"
+#include "services/services_win32.h"
 
 #include <shlobj.h>
 #include <shellapi.h>
 
 #include <vector>
 
-#include "platform/bmp_writer_win32.h"
+#include "imaging/bmp_writer_win32.h"
 #include "platform/errors.h"
 #include "platform/file_io.h"
 #include "platform/ole_win32.h"

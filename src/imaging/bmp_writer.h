@@ -6,15 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace scrimble {
+#include "imaging/picture.h"  // PaletteEntry
 
-// One colour of a palette, in the order GDI keeps it (PALETTEENTRY).
-struct PaletteEntry {
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
-    std::uint8_t flags = 0;
-};
+namespace scrimble {
 
 constexpr std::uint32_t kBmpFileHeaderSize = 14;
 constexpr std::uint32_t kBmpInfoHeaderSize = 40;

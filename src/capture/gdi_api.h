@@ -56,6 +56,13 @@ public:
     virtual NativeHandle GetDesktopWindow() = 0;
     virtual NativeHandle GetForegroundWindow() = 0;
     virtual bool GetWindowRect(NativeHandle window, Rect32& rect) = 0;
+    // The virtual screen: the rectangle around every monitor (SM_*VIRTUALSCREEN).
+    virtual Rect32 VirtualScreen() = 0;
+
+    // dwmapi: the window's frame as the compositor draws it
+    // (DWMWA_EXTENDED_FRAME_BOUNDS), without the invisible resize borders that
+    // GetWindowRect counts. False without a compositor that answers.
+    virtual bool GetExtendedFrameBounds(NativeHandle window, Rect32& rect) = 0;
 
     // gdi32
     virtual NativeHandle CreateCompatibleDC(NativeHandle dc) = 0;

@@ -1,5 +1,7 @@
 #include "capture/gdi_api_win32.h"
 
+#include <dwmapi.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -87,6 +89,27 @@ bool RealGdiApi::GetWindowRect(NativeHandle window, Rect32& rect) {
     const bool ok = ::GetWindowRect(As<HWND>(window), &bounds) != FALSE;
     rect = Rect32{bounds.left, bounds.top, bounds.right, bounds.bottom};
     return ok;
+}
+
+Rect32 RealGdiApi::VirtualScreen() {
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return Rect32{left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                  top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+// --- dwmapi, loaded at the first active-window capture --------------------------
+
+bool RealGdiApi::GetExtendedFrameBounds(NativeHandle window, Rect32& rect) {
+    using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+    static const auto getAttribute = SystemFunction<GetAttribute>(L"dwmapi.dll", "DwmGetWindowAttribute");
+    RECT bounds{};
+    if (getAttribute == nullptr ||
+        FAILED(getAttribute(As<HWND>(window), DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof bounds))) {
+        return false;
+    }
+    rect = Rect32{bounds.left, bounds.top, bounds.right, bounds.bottom};
+    return true;
 }
 
 // --- gdi32 ------------------------------------------------------------------------

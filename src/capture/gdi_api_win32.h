@@ -40,6 +40,8 @@ public:
     NativeHandle GetDesktopWindow() override;
     NativeHandle GetForegroundWindow() override;
     bool GetWindowRect(NativeHandle window, Rect32& rect) override;
+    Rect32 VirtualScreen() override;
+    bool GetExtendedFrameBounds(NativeHandle window, Rect32& rect) override;
     NativeHandle CreateCompatibleDC(NativeHandle dc) override;
     NativeHandle CreateCompatibleBitmap(NativeHandle dc, int width, int height) override;
     NativeHandle SelectObject(NativeHandle dc, NativeHandle object) override;

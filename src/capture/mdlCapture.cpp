@@ -1,5 +1,6 @@
 #include "capture/mdlCapture.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -148,22 +149,20 @@ std::int32_t RoundToInt32(float value) {
     return static_cast<std::int32_t>(rounded);
 }
 
+RuntimeError CaptureError(const wchar_t* why) { return RuntimeError(ErrorCode::CaptureFailed, why); }
+
 std::int32_t PixelsFromTwips(float twips, float twipsPerPixel) {
     const std::int32_t total = RoundToInt32(twips);
     const std::int32_t perPixel = RoundToInt32(twipsPerPixel);
-    if (perPixel == 0) {
-        throw RuntimeError(ErrorCode::CaptureFailed, L"画面の大きさを求められません。");
-    }
+    if (perPixel == 0) throw CaptureError(L"画面の大きさを求められません。");
     return total / perPixel;  // truncates toward zero
 }
 
-std::int32_t CheckedDifference(std::int32_t high, std::int32_t low) {
-    const std::int64_t difference = static_cast<std::int64_t>(high) - low;
-    if (difference < std::numeric_limits<std::int32_t>::min() ||
-        difference > std::numeric_limits<std::int32_t>::max()) {
-        throw OverflowError();
-    }
-    return static_cast<std::int32_t>(difference);
+// The part of the window on some monitor's area of the virtual screen; empty
+// (right <= left or bottom <= top) when none is.
+Rect32 Intersection(const Rect32& a, const Rect32& b) {
+    return Rect32{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+                  std::min(a.bottom, b.bottom)};
 }
 
 }  // namespace
@@ -181,6 +180,8 @@ PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::i
         SourceDc source(gdi, window, clientArea);
         MemoryDc memory(gdi, source.Get());
         bitmap.Reset(gdi.CreateCompatibleBitmap(source.Get(), width, height));
+        // No memory for a picture this large (8K), or no screen to match.
+        if (bitmap.Get() == 0) throw CaptureError(L"画面を写す画像を作れませんでした。");
         BitmapSelection bitmapSelection(gdi, memory.Get(), bitmap.Get());
 
         const int rasterCaps = gdi.GetDeviceCaps(source.Get(), gdi::kRasterCaps) & gdi::kRcPalette;
@@ -197,7 +198,11 @@ PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::i
             gdi.RealizePalette(memory.Get());
         }
 
-        gdi.BitBlt(memory.Get(), 0, 0, width, height, source.Get(), left, top, gdi::kSrcCopy);
+        // Refused while the secure desktop (lock screen, elevation prompt)
+        // is in front: the bitmap would hold nothing of the screen.
+        if (!gdi.BitBlt(memory.Get(), 0, 0, width, height, source.Get(), left, top, gdi::kSrcCopy)) {
+            throw CaptureError(L"画面を写せませんでした。");
+        }
 
         pictureBitmap = bitmapSelection.Restore();
         if (withPalette) picturePalette = paletteSelection.Restore();
@@ -210,7 +215,9 @@ PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::i
     // handed over stays ours and goes when this function returns.
     if (bitmap.Get() == pictureBitmap) bitmap.Release();
     if (palette.Get() == picturePalette) palette.Release();
-    return PictureFromBitmap(gdi, pictureBitmap, picturePalette);
+    PicturePtr picture = PictureFromBitmap(gdi, pictureBitmap, picturePalette);
+    if (!picture) throw CaptureError(L"写した画面から画像を作れませんでした。");
+    return picture;
 }
 
 PicturePtr CaptureFullScreen(GdiApi& gdi, const ScreenTwips& screen) {
@@ -222,11 +229,21 @@ PicturePtr CaptureFullScreen(GdiApi& gdi, const ScreenTwips& screen) {
 
 PicturePtr CaptureForegroundWindow(GdiApi& gdi) {
     const NativeHandle window = gdi.GetForegroundWindow();
+    if (window == 0) throw CaptureError(L"手前にウィンドウがありません。");
+    // With the compositor, the window's rectangle takes in resize borders
+    // nobody sees; its frame bounds are what the screen shows.
     Rect32 bounds{};
-    gdi.GetWindowRect(window, bounds);  // unreadable bounds stay zero: a 0 x 0 area
-    const std::int32_t height = CheckedDifference(bounds.bottom, bounds.top);
-    const std::int32_t width = CheckedDifference(bounds.right, bounds.left);
-    return CaptureArea(gdi, window, false, 0, 0, width, height);
+    if (!gdi.GetExtendedFrameBounds(window, bounds) && !gdi.GetWindowRect(window, bounds)) {
+        throw CaptureError(L"手前のウィンドウの位置を読み取れません。");
+    }
+    const Rect32 shown = Intersection(bounds, gdi.VirtualScreen());
+    if (shown.right <= shown.left || shown.bottom <= shown.top) {
+        throw CaptureError(L"手前のウィンドウが画面の外にあります。");
+    }
+    // From the screen, as it shows the window: its own device context reads
+    // black where the window draws through DirectX and has no frame the
+    // compositor draws.
+    return CaptureArea(gdi, 0, true, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top);
 }
 
 PicturePtr PictureFromBitmap(GdiApi& gdi, NativeHandle bitmap, NativeHandle palette) {

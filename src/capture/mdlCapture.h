@@ -12,8 +12,9 @@
 namespace scrimble::mdlCapture {
 
 // Copies width x height pixels from (left, top) of the window's client-area
-// device context (clientArea) or whole-window device context. Null when the
-// picture object cannot be made. Every device context taken is given back on
+// device context (clientArea; window 0 is the screen) or whole-window device
+// context. CaptureFailed when no bitmap can be made, the copy is refused or
+// no picture object can be made. Every device context taken is given back on
 // every path, and no bitmap or palette is left behind when this fails.
 PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::int32_t left,
                        std::int32_t top, std::int32_t width, std::int32_t height);
@@ -24,9 +25,11 @@ PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::i
 // twips-per-pixel value rounds to zero.
 PicturePtr CaptureFullScreen(GdiApi& gdi, const ScreenTwips& screen);
 
-// The whole foreground window, title bar and borders included. A window whose
-// bounds cannot be read gives a 0 x 0 area. OverflowError, before any device
-// context is taken, when its width or height does not fit 32 bits.
+// The foreground window as the screen shows it, title bar and frame included:
+// its frame bounds where the compositor tells them, else its rectangle, cut
+// to the virtual screen and copied from the screen. CaptureFailed, before any
+// device context is taken, without a foreground window, without bounds, or
+// when none of it lies on the virtual screen.
 PicturePtr CaptureForegroundWindow(GdiApi& gdi);
 
 // Takes both handles (palette 0 = none): the picture owns them, or, when no

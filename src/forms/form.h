@@ -53,7 +53,8 @@ public:
     // Event handlers, wired by the window's code.
     std::function<void()> Load;
     std::function<void()> Unload;
-    // Key preview: runs before the focused control sees the key.
+    // Key preview: runs before the focused control sees the key, once per
+    // press (a held key's repeats go to the control alone).
     // shift: bit 0 Shift, bit 1 Ctrl, bit 2 Alt.
     std::function<void(int& keyCode, int shift)> KeyDown;
 

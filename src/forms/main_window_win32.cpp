@@ -233,6 +233,9 @@ bool MainWindow::PreviewKey(const MSG& message) {
     if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
     if (message.hwnd != hwnd_ && !::IsChild(hwnd_, message.hwnd)) return false;
     if (form_ == nullptr || !form_->KeyDown) return false;
+    // A key held down repeats (bit 30: it was down already): the window's
+    // commands run once per press; the repeats go on to the control.
+    if ((message.lParam & (LPARAM{1} << 30)) != 0) return false;
     // Esc in an open drop-down list closes the list, not the window.
     if (message.wParam == VK_ESCAPE) {
         wchar_t className[16] = {};

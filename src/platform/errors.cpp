@@ -78,6 +78,10 @@ RuntimeError WindowCreationError(const std::wstring& part) {
     return {ErrorCode::WindowCreationFailed, L"ウィンドウを作成できません: " + part};
 }
 
+RuntimeError ShellOpenError(const std::wstring& target) {
+    return {ErrorCode::ShellOpenFailed, L"開けませんでした: " + target};
+}
+
 std::optional<std::wstring> FailureMessage(const std::function<void()>& fn) {
     try {
         fn();

@@ -27,6 +27,7 @@ enum class ErrorCode : int {
     CaptureFailed = 480,       // the screen could not be copied
     PictureEncodeFailed = 481, // a picture that cannot be turned into a BMP file
     WindowCreationFailed = 482, // the window, a control or what they need
+    ShellOpenFailed = 483,     // the shell could not open a folder or an address
 };
 
 class RuntimeError : public std::exception {
@@ -70,6 +71,7 @@ RuntimeError PictureEncodeError();
 RuntimeError UnstorableFolderError(const std::wstring& folder);
 // `part` names what could not be made: a control's name, "フォント"...
 RuntimeError WindowCreationError(const std::wstring& part);
+RuntimeError ShellOpenError(const std::wstring& target);
 
 // Runs fn and returns the message for what it threw ("number : description";
 // an exception of another kind as out of memory or an internal error), or

@@ -11,6 +11,8 @@
 namespace scrimble {
 namespace {
 
+constexpr size_t kScratchDigits = 8;
+
 class Disk final : public WholeFiles {
 public:
     std::optional<std::string> Read(const std::wstring& path) override { return ReadWholeFile(path); }
@@ -161,20 +163,18 @@ std::wstring FolderOf(const std::wstring& path) {
 
 std::wstring TemporarySiblingPath(const std::wstring& path, unsigned long unique) {
     // In the target's directory, so that the final rename stays on one volume.
-    const std::wstring folder = FolderOf(path);
-    constexpr size_t kFixedLength = 5;  // "~" and ".tmp"
-    const size_t nameLength = path.size() - folder.size();
-    const size_t digits = std::clamp<size_t>(nameLength > kFixedLength ? nameLength - kFixedLength : 0, 2, 8);
-    std::wstring hex(digits, L'0');
-    for (size_t i = digits; i-- > 0; unique >>= 4) hex[i] = L"0123456789abcdef"[unique & 0xF];
-    return folder + L"~" + hex + L".tmp";
+    std::wstring hex(kScratchDigits, L'0');
+    for (size_t i = kScratchDigits; i-- > 0; unique >>= 4) hex[i] = L"0123456789abcdef"[unique & 0xF];
+    return FolderOf(path) + kScratchPrefix + hex + L".tmp";
 }
 
 bool IsScratchFileName(const std::wstring& name) {
-    constexpr size_t kFixedLength = 5;  // "~" and ".tmp"
-    if (name.size() < kFixedLength + 2 || name.size() > kFixedLength + 8) return false;
-    if (name.front() != L'~' || name.compare(name.size() - 4, 4, L".tmp") != 0) return false;
-    return std::all_of(name.begin() + 1, name.end() - 4,
+    const std::wstring_view prefix = kScratchPrefix;
+    if (name.size() != prefix.size() + kScratchDigits + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - 4, 4, L".tmp") != 0) {
+        return false;
+    }
+    return std::all_of(name.begin() + prefix.size(), name.end() - 4,
                        [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'); });
 }
 

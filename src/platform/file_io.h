@@ -39,13 +39,15 @@ std::wstring AbsolutePath(const std::wstring& path);
 void RequireUsableFileName(const std::wstring& name);
 
 // The scratch file used while replacing `path`: in the same directory, named
-// "~" + the low hex digits of `unique` + ".tmp", with as many digits (2 to 8)
-// as keep the name no longer than the target's, so that a target path that
-// fits the system's length limit gives a scratch path that fits it too.
+// "~scrimble-" + 8 lower-case hex digits of `unique` + ".tmp", a name that no
+// other program's temporary file takes, so that the clean-up never deletes
+// one of theirs. (Where the folder leaves no room for it below the system's
+// path limit, the Windows build reaches it by its long form.)
+inline constexpr wchar_t kScratchPrefix[] = L"~scrimble-";
 std::wstring TemporarySiblingPath(const std::wstring& path, unsigned long unique);
 
 // Whether a file name (without its folder) is one that TemporarySiblingPath
-// makes: "~", 2 to 8 lower-case hex digits, ".tmp".
+// makes.
 bool IsScratchFileName(const std::wstring& name);
 
 // Deletes the scratch files that a write cut short (the program killed, the

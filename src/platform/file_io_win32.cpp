@@ -36,6 +36,25 @@ bool OnNetwork(const std::wstring& folder) {
     return full.size() >= 3 && full[1] == L':' && GetDriveTypeW(full.substr(0, 3).c_str()) == DRIVE_REMOTE;
 }
 
+// The scratch name may be longer than the target's: where that takes its
+// path past MAX_PATH (and the system has long paths off, as it has by
+// default), the \\?\ form reaches it all the same.
+std::wstring ReachablePath(const std::wstring& path) {
+    if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0) return path;
+    const std::wstring full = AbsolutePath(path);
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// Whether another program holds the file open without letting it be
+// replaced (a viewer showing the last capture).
+bool HeldOpen(const std::wstring& path) {
+    const UniqueFile probe(CreateFileW(ReachablePath(path).c_str(), DELETE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return !probe && GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 unsigned long long FileTimeValue(const FILETIME& time) {
     return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
@@ -87,8 +106,8 @@ std::optional<WriteFailure> RefusalToReplace(const std::wstring& path) {
 
 FileId CreateNew(const std::wstring& path, bool& exists) {
     // Shared for deletion only, so that it can be moved while open.
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileW(ReachablePath(path).c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     const DWORD error = GetLastError();
     exists = file == INVALID_HANDLE_VALUE && (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS);
     return reinterpret_cast<FileId>(file);
@@ -107,12 +126,19 @@ size_t WriteSome(FileId file, const char* data, size_t size) {
 bool Flush(FileId file) { return FlushFileBuffers(reinterpret_cast<HANDLE>(file)) != FALSE; }
 
 bool MoveOver(const std::wstring& from, const std::wstring& to) {
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (MoveFileExW(ReachablePath(from).c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    // Windows refuses to replace a file that another program has open with
+    // "access denied"; the user should read that it is in use.
+    const DWORD error = GetLastError();
+    SetLastError(error == ERROR_ACCESS_DENIED && HeldOpen(to) ? ERROR_SHARING_VIOLATION : error);
+    return false;
 }
 
 void Close(FileId file) { CloseHandle(reinterpret_cast<HANDLE>(file)); }
 
-void Delete(const std::wstring& path) { DeleteFileW(path.c_str()); }
+void Delete(const std::wstring& path) { DeleteFileW(ReachablePath(path).c_str()); }
 
 WriteFailure LastFailure() {
     switch (GetLastError()) {
@@ -144,7 +170,7 @@ void RemoveStaleScratchFiles(const std::wstring& folder) {
     std::wstring prefix = folder.empty() ? L".\\" : folder;
     if (prefix.back() != L'\\' && prefix.back() != L'/' && prefix.back() != L':') prefix += L'\\';
     WIN32_FIND_DATAW found{};
-    const UniqueFind search(FindFirstFileW((prefix + L"~*.tmp").c_str(), &found));
+    const UniqueFind search(FindFirstFileW((prefix + kScratchPrefix + L"*.tmp").c_str(), &found));
     if (!search) return;
 
     FILETIME now{};

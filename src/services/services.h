@@ -26,20 +26,20 @@ public:
     // Blocks until a message arrives or the timeout passes; used between the
     // passes of a delay so that it does not spin.
     virtual void IdleWait(int milliseconds) = 0;
-    // Present local time in whole seconds (fractions dropped).
-    virtual long long NowSeconds() = 0;
-    // How long until NowSeconds() next changes: 1 to 1000 milliseconds.
-    virtual int MillisecondsToNextSecond() = 0;
+    // Milliseconds on a steady clock: never set back or forward, whatever
+    // happens to the time of day (GetTickCount64).
+    virtual long long TickMilliseconds() = 0;
     // Returns once the screen no longer shows windows that were just hidden.
     virtual void WaitForScreenUpdate() = 0;
 
     virtual ScreenTwips Screen() = 0;
     virtual NumberLocale Locale() = 0;
 
-    // Empties the clipboard and gives it its own copy of the picture as a
-    // bitmap (with its palette where it has one). Throws ClipboardBusy when the
-    // clipboard stays held by another program.
-    virtual void ClipboardClear() = 0;
+    // Replaces what the clipboard holds by its own copy of the picture as a
+    // bitmap (with its palette where it has one), in one opening of the
+    // clipboard. The copies are made first: a failure (ClipboardRefused, or
+    // ClipboardBusy when another program keeps the clipboard) leaves the
+    // clipboard as it was.
     virtual void ClipboardSetPicture(const PicturePtr& picture) = 0;
 
     // Modal message box with an OK button and the application title.
@@ -56,6 +56,10 @@ public:
 
     // The keyboard subtype (GetKeyboardType(1)).
     virtual int KeyboardSubtype() = 0;
+    // The user's own folders, as the shell names them; nullopt where it
+    // names none.
+    enum class KnownFolder { Pictures, Documents };
+    virtual std::optional<std::wstring> KnownFolderPath(KnownFolder folder) = 0;
 
     // The shell's folder browser; nullopt when cancelled or when the choice has
     // no file-system path.
@@ -63,12 +67,14 @@ public:
     // Whether the path names a folder that exists (not a file, not an address).
     virtual bool IsExistingFolder(const std::wstring& path) = 0;
     // Opens a folder in the file manager, in a way that runs no file should
-    // one have taken the folder's place since it was checked.
+    // one have taken the folder's place since it was checked. Throws
+    // ShellOpenError when the shell cannot.
     virtual void OpenFolder(const std::wstring& folder) = 0;
     // The system's short (8.3) form of an existing path; nullopt when it has
     // none to give.
     virtual std::optional<std::wstring> ShortPath(const std::wstring& path) = 0;
-    // Opens a folder or an address with the shell's "open" verb.
+    // Opens a folder or an address with the shell's "open" verb; throws
+    // ShellOpenError when the shell cannot.
     virtual void ShellOpen(const std::wstring& target) = 0;
 
     // Whether another copy of the program is running.

@@ -1,8 +1,10 @@
 #include "services/services_win32.h"
 
+#include <dwmapi.h>
 #include <shlobj.h>
 #include <shellapi.h>
 
+#include <cwchar>
 #include <vector>
 
 #include "imaging/bmp_writer_win32.h"
@@ -16,6 +18,8 @@ namespace scrimble::win32 {
 namespace {
 
 constexpr wchar_t kInstanceMutexName[] = L"Local\\Scrimble.SingleInstance";
+// The longest path Windows takes (with the \\?\ prefix), with its NUL.
+constexpr size_t kLongestPath = 32768;
 // How long a clipboard held by another program is waited for.
 constexpr int kClipboardAttempts = 10;
 constexpr DWORD kClipboardRetryMilliseconds = 30;
@@ -47,10 +51,31 @@ private:
 };
 
 // The shell's "open" verb, owned by the desktop; shell32 is loaded at the
-// first launch.
+// first launch. The shell may hand the work to extensions that need COM on
+// this thread. It shows no message of its own: ours names the target.
 void ShellExecuteOpen(const std::wstring& target) {
-    static const auto execute = SystemFunction<decltype(&::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
-    if (execute != nullptr) execute(::GetDesktopWindow(), L"open", target.c_str(), nullptr, L"", SW_SHOW);
+    static const auto execute = SystemFunction<decltype(&::ShellExecuteExW)>(L"shell32.dll", "ShellExecuteExW");
+    if (execute == nullptr) throw ShellOpenError(target);
+    EnsureOleInitialized();
+    SHELLEXECUTEINFOW request{};
+    request.cbSize = sizeof request;
+    request.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    request.hwnd = ::GetDesktopWindow();
+    request.lpVerb = L"open";
+    request.lpFile = target.c_str();
+    request.lpDirectory = L"";
+    request.nShow = SW_SHOW;
+    if (!execute(&request)) throw ShellOpenError(target);
+}
+
+// The compositor fades a hidden window out over some 200 ms, longer than the
+// frames WaitForScreenUpdate waits for: with its transitions off, the window
+// is gone from the screen at once.
+void DisableTransitions(HWND window) {
+    using SetAttribute = HRESULT(WINAPI*)(HWND, DWORD, LPCVOID, DWORD);
+    static const auto setAttribute = SystemFunction<SetAttribute>(L"dwmapi.dll", "DwmSetWindowAttribute");
+    const BOOL disabled = TRUE;
+    if (setAttribute != nullptr) setAttribute(window, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof disabled);
 }
 
 HPALETTE CopyPalette(HPALETTE palette) {
@@ -64,7 +89,30 @@ HPALETTE CopyPalette(HPALETTE palette) {
     return ::CreatePalette(logical);
 }
 
+// The file-system path of a shell item, however long: SHGetPathFromIDListEx
+// where the system has it (Windows 7 and later), else the MAX_PATH call.
+std::optional<std::wstring> PathOfItem(PCIDLIST_ABSOLUTE item) {
+    using PathOfEx = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, PWSTR, DWORD, GPFIDL_FLAGS);
+    static const auto pathOfEx = SystemFunction<PathOfEx>(L"shell32.dll", "SHGetPathFromIDListEx");
+    static const auto pathOf =
+        SystemFunction<decltype(&::SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
+    std::wstring path;
+    bool found = false;
+    if (pathOfEx != nullptr) {
+        path.assign(kLongestPath, L'\0');
+        found = pathOfEx(item, path.data(), static_cast<DWORD>(path.size()), GPFIDL_DEFAULT) != FALSE;
+    } else if (pathOf != nullptr) {
+        path.assign(MAX_PATH, L'\0');
+        found = pathOf(item, path.data()) != FALSE;
+    }
+    path.resize(found ? std::wcslen(path.c_str()) : 0);
+    if (path.empty()) return std::nullopt;
+    return path;
+}
+
 }  // namespace
+
+WindowsServices::WindowsServices(MainWindow& window) : window_(window) { DisableTransitions(window.hwnd()); }
 
 void WindowsServices::DoEvents() { window_.DoEvents(); }
 
@@ -72,20 +120,7 @@ void WindowsServices::IdleWait(int milliseconds) {
     ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(milliseconds), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
-long long WindowsServices::NowSeconds() {
-    SYSTEMTIME local;
-    ::GetLocalTime(&local);
-    FILETIME file;
-    ::SystemTimeToFileTime(&local, &file);
-    const unsigned long long ticks = (static_cast<unsigned long long>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
-    return static_cast<long long>(ticks / 10000000ULL);
-}
-
-int WindowsServices::MillisecondsToNextSecond() {
-    SYSTEMTIME local;
-    ::GetLocalTime(&local);
-    return 1000 - local.wMilliseconds;
-}
+long long WindowsServices::TickMilliseconds() { return static_cast<long long>(::GetTickCount64()); }
 
 void WindowsServices::WaitForScreenUpdate() {
     ::GdiFlush();
@@ -113,21 +148,23 @@ ScreenTwips WindowsServices::Screen() {
 
 NumberLocale WindowsServices::Locale() { return CurrentNumberLocale(); }
 
-void WindowsServices::ClipboardClear() {
-    OpenClipboardScope clipboard(window_.hwnd());
-    ::EmptyClipboard();
-}
-
 void WindowsServices::ClipboardSetPicture(const PicturePtr& picture) {
     if (!picture) return;
-    // The clipboard gets copies: the preview keeps its own picture.
+    // The clipboard gets copies, made before it is opened: the preview keeps
+    // its own picture, and a copy that fails leaves the clipboard alone.
     UniqueBitmap bitmap(static_cast<HBITMAP>(
         ::CopyImage(reinterpret_cast<HBITMAP>(picture->Bitmap()), IMAGE_BITMAP, 0, 0, 0)));
     if (!bitmap) throw ClipboardRefusedError();
     UniquePalette palette;
-    if (picture->Palette() != 0) palette.reset(CopyPalette(reinterpret_cast<HPALETTE>(picture->Palette())));
+    if (picture->Palette() != 0) {
+        palette.reset(CopyPalette(reinterpret_cast<HPALETTE>(picture->Palette())));
+        if (!palette) throw ClipboardRefusedError();
+    }
 
+    // One opening: clipboard history and managers read the new picture, never
+    // an empty clipboard in between.
     OpenClipboardScope clipboard(window_.hwnd());
+    if (!::EmptyClipboard()) throw ClipboardRefusedError();
     if (palette && ::SetClipboardData(CF_PALETTE, palette.get()) != nullptr) palette.release();
     if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) throw ClipboardRefusedError();
     bitmap.release();  // the clipboard owns it now
@@ -151,12 +188,24 @@ void WindowsServices::RemoveStaleScratchFiles(const std::wstring& folder) {
 
 int WindowsServices::KeyboardSubtype() { return ::GetKeyboardType(1); }
 
+std::optional<std::wstring> WindowsServices::KnownFolderPath(KnownFolder folder) {
+    static const auto pathOf =
+        SystemFunction<decltype(&::SHGetKnownFolderPath)>(L"shell32.dll", "SHGetKnownFolderPath");
+    static const auto release = SystemFunction<decltype(&::CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
+    if (pathOf == nullptr || release == nullptr) return std::nullopt;
+    const KNOWNFOLDERID& id = folder == KnownFolder::Pictures ? FOLDERID_Pictures : FOLDERID_Documents;
+    PWSTR path = nullptr;
+    const HRESULT result = pathOf(id, KF_FLAG_DONT_VERIFY, nullptr, &path);
+    std::optional<std::wstring> found;
+    if (SUCCEEDED(result) && path != nullptr && path[0] != L'\0') found = path;
+    release(path);  // also after a failure: the call may still have allocated
+    return found;
+}
+
 std::optional<std::wstring> WindowsServices::BrowseForFolder(NativeHandle owner, const std::wstring& title) {
     static const auto browse = SystemFunction<decltype(&::SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
-    static const auto pathOf =
-        SystemFunction<decltype(&::SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
     static const auto release = SystemFunction<decltype(&::CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
-    if (browse == nullptr || pathOf == nullptr || release == nullptr) return std::nullopt;
+    if (browse == nullptr || release == nullptr) return std::nullopt;
     EnsureOleInitialized();
     BROWSEINFOW request{};
     request.hwndOwner = reinterpret_cast<HWND>(owner);
@@ -164,11 +213,9 @@ std::optional<std::wstring> WindowsServices::BrowseForFolder(NativeHandle owner,
     request.ulFlags = BIF_RETURNONLYFSDIRS;
     PIDLIST_ABSOLUTE chosen = browse(&request);
     if (chosen == nullptr) return std::nullopt;
-    wchar_t path[MAX_PATH] = {};
-    const BOOL hasPath = pathOf(chosen, path);
+    const std::optional<std::wstring> path = PathOfItem(chosen);
     release(chosen);
-    if (!hasPath || path[0] == L'\0') return std::nullopt;
-    return std::wstring(path);
+    return path;
 }
 
 bool WindowsServices::IsExistingFolder(const std::wstring& path) {
@@ -201,8 +248,12 @@ std::optional<std::wstring> WindowsServices::ShortPath(const std::wstring& path)
 void WindowsServices::ShellOpen(const std::wstring& target) { ShellExecuteOpen(target); }
 
 bool WindowsServices::AnotherInstanceRunning() {
-    instanceMutex_.reset(::CreateMutexW(nullptr, FALSE, kInstanceMutexName));
-    return instanceMutex_ && ::GetLastError() == ERROR_ALREADY_EXISTS;
+    const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kInstanceMutexName);
+    const DWORD error = ::GetLastError();
+    instanceMutex_.reset(mutex);
+    // A first copy that runs elevated made the mutex with rights this one
+    // lacks: being refused it means it exists.
+    return mutex != nullptr ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
 }
 
 void WindowsServices::EndProgram() { window_.End(); }

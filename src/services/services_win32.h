@@ -11,22 +11,21 @@ namespace scrimble::win32 {
 
 class WindowsServices : public Services {
 public:
-    explicit WindowsServices(MainWindow& window) : window_(window) {}
+    explicit WindowsServices(MainWindow& window);
 
     void DoEvents() override;
     void IdleWait(int milliseconds) override;
-    long long NowSeconds() override;
-    int MillisecondsToNextSecond() override;
+    long long TickMilliseconds() override;
     void WaitForScreenUpdate() override;
     ScreenTwips Screen() override;
     NumberLocale Locale() override;
-    void ClipboardClear() override;
     void ClipboardSetPicture(const PicturePtr& picture) override;
     void MessageBox(const std::wstring& text) override;
     void SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) override;
     long long FileLength(const std::wstring& path) override;
     void RemoveStaleScratchFiles(const std::wstring& folder) override;
     int KeyboardSubtype() override;
+    std::optional<std::wstring> KnownFolderPath(KnownFolder folder) override;
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
     bool IsExistingFolder(const std::wstring& path) override;
     void OpenFolder(const std::wstring& folder) override;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <utility>
 
 #include "platform/ansi.h"
 #include "platform/conversions.h"
@@ -14,7 +15,6 @@ namespace scrimble::mdlIniFile {
 namespace {
 
 constexpr size_t kKeyFieldLength = 11;
-constexpr size_t kMaxValueLength = 100;
 // The user's file, then the default file twice: a default file that cannot be
 // applied once may have met a passing failure, one that fails twice never will.
 constexpr int kReadingAttempts = 3;
@@ -53,13 +53,10 @@ std::optional<Setting> FindSetting(std::string_view lineBytes) {
     return std::nullopt;
 }
 
-// Characters 12..111 of a line that starts with a key. The key is one byte a
+// The rest of a line that starts with a key, whole: a save folder may be
+// long (a synced folder passes 100 characters easily). The key is one byte a
 // character, so the value's bytes start right after it.
-std::wstring LineValue(std::string_view lineBytes) {
-    std::wstring value = AnsiToWide(lineBytes.substr(kKeyFieldLength));
-    if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
-    return value;
-}
+std::wstring LineValue(std::string_view lineBytes) { return AnsiToWide(lineBytes.substr(kKeyFieldLength)); }
 
 // The eight controls the file fills, looked up once for a whole reading or
 // writing rather than for every line.
@@ -124,15 +121,19 @@ void ApplyValue(const SettingControls& controls, Setting setting, const std::wst
     }
 }
 
-// One reading of the file into the controls. Throws RuntimeError when the file
-// cannot be read or a value cannot be applied.
-void ReadAndApply(forms::Form& form, const SettingControls& controls, WholeFiles& files, const std::wstring& path, const NumberLocale& locale,
-                  const PositionVisible& positionVisible) {
-    const std::optional<std::string> bytes = files.Read(path);
+// The file's bytes; FileReadError when it cannot be read.
+std::string ReadFile(WholeFiles& files, const std::wstring& path) {
+    std::optional<std::string> bytes = files.Read(path);
     if (!bytes) throw FileReadError(path);
+    return std::move(*bytes);
+}
 
+// Applies the bytes of a settings file to the controls. Throws RuntimeError
+// when a value cannot be applied.
+void Apply(forms::Form& form, const SettingControls& controls, std::string_view bytes, const NumberLocale& locale,
+           const PositionVisible& positionVisible) {
     PendingPosition position{form.Left(), form.Top(), false};
-    std::string_view rest = *bytes;
+    std::string_view rest = bytes;
     std::string_view lineBytes;
     while (TakeLine(rest, lineBytes)) {
         if (const std::optional<Setting> setting = FindSetting(lineBytes)) {
@@ -228,9 +229,22 @@ std::wstring DefaultDrive(int keyboardSubtype) {
     return keyboardSubtype >= 0x0D01 && keyboardSubtype <= 0x0D04 ? L"A:\\" : L"C:\\";
 }
 
-std::string DefaultFileBytes(int keyboardSubtype) {
+std::wstring DefaultSaveFolder(Services& services) {
+    for (const Services::KnownFolder known : {Services::KnownFolder::Pictures, Services::KnownFolder::Documents}) {
+        const std::optional<std::wstring> folder = services.KnownFolderPath(known);
+        if (!folder || folder->empty()) continue;
+        if (Storable(*folder)) return *folder;
+        // A user name the file's code page lacks characters for: the folder
+        // is kept by its short form where the volume has one.
+        const std::optional<std::wstring> shortPath = services.ShortPath(*folder);
+        if (shortPath && !shortPath->empty() && Storable(*shortPath)) return *shortPath;
+    }
+    return DefaultDrive(services.KeyboardSubtype());
+}
+
+std::string DefaultFileBytes(const std::wstring& saveFolder) {
     const std::array<std::wstring, 10> values = {
-        L"10", L"10", L"1", L"5", L"1", L"1", DefaultDrive(keyboardSubtype), L"Screen", L"01", L"10",
+        L"10", L"10", L"1", L"5", L"1", L"1", saveFolder, L"Screen", L"01", L"10",
     };
     return FileBytes(values);
 }
@@ -239,28 +253,44 @@ std::wstring UnreadableSettingsMessage(const std::wstring& path) {
     return L"設定ファイル「" + path + L"」を読み込めませんでした。\n起動時の設定のまま続けます。";
 }
 
-void IniFileRead(forms::Form& form, Services& services, const std::wstring& path,
+bool IniFileRead(forms::Form& form, Services& services, const std::wstring& path,
                  const PositionVisible& positionVisible, WholeFiles& files) {
     const SettingControls controls(form);
     const ControlValues before(form, controls);
+    bool writable = true;
     for (int attempt = 1; attempt <= kReadingAttempts; ++attempt) {
         // Asked afresh for every reading, as each one may write a default file.
-        const int keyboardSubtype = services.KeyboardSubtype();
         const NumberLocale locale = services.Locale();
         try {
-            ReadAndApply(form, controls, files, path, locale, positionVisible);
-            return;
+            Apply(form, controls, ReadFile(files, path), locale, positionVisible);
+            return true;
         } catch (const RuntimeError&) {
             // Recovery: the user's file (or a default file that would not
-            // apply) gives way to the defaults. A write failure here is not
-            // caught: the caller reports it.
-            if (attempt < kReadingAttempts) files.Replace(path, DefaultFileBytes(keyboardSubtype));
+            // apply) gives way to the defaults.
+            if (attempt == kReadingAttempts) break;
+            const std::string defaults = DefaultFileBytes(DefaultSaveFolder(services));
+            try {
+                files.Replace(path, defaults);
+                continue;
+            } catch (const RuntimeError&) {
+                writable = false;
+            }
+            // A folder that takes no file (unpacked under Program Files, a
+            // read-only share): the program still starts, with the defaults;
+            // the caller tells that nothing will be kept.
+            try {
+                Apply(form, controls, defaults, locale, positionVisible);
+                return false;
+            } catch (const RuntimeError&) {
+                break;
+            }
         }
     }
     // Not even the default file could be applied: keep what the window started
     // with rather than a mix of half-applied values.
     before.Restore(form, controls);
     services.MessageBox(UnreadableSettingsMessage(path));
+    return writable;
 }
 
 void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path, WholeFiles& files) {

@@ -28,10 +28,11 @@ using PositionVisible = std::function<bool(float leftTwips, float topTwips)>;
 // converted or that a control refuses, replaces the file with the default file
 // and reads that instead, without telling the user. If even the default file
 // cannot be applied after a second attempt, the controls get back the values
-// they had before reading and a message box says so. A default file that cannot
-// be written throws FileWriteError. The file is read and replaced through
-// `files`.
-void IniFileRead(forms::Form& form, Services& services, const std::wstring& path = kDefaultPath,
+// they had before reading and a message box says so. A default file that
+// cannot be written is applied from memory, and the result is false: the
+// settings will not be kept, which the caller tells. Else true. The file is
+// read and replaced through `files`.
+bool IniFileRead(forms::Form& form, Services& services, const std::wstring& path = kDefaultPath,
                  const PositionVisible& positionVisible = {}, WholeFiles& files = DiskFiles());
 
 // Replaces the file with the ten lines taken from the controls. The old file
@@ -54,8 +55,15 @@ bool TakeLine(std::string_view& bytes, std::string_view& line);
 // machines the system drive is usually A:), "C:\" for any other.
 std::wstring DefaultDrive(int keyboardSubtype);
 
-// The ten default lines, each ending in CR LF, in the ANSI code page.
-std::string DefaultFileBytes(int keyboardSubtype);
+// Where captures go by default: the user's Pictures folder, else Documents
+// (each as it is, or by its short form where the file cannot keep its
+// name), else the keyboard's drive. A user cannot write to the drive's root
+// on Windows Vista and later.
+std::wstring DefaultSaveFolder(Services& services);
+
+// The ten default lines with this save folder, each ending in CR LF, in the
+// ANSI code page.
+std::string DefaultFileBytes(const std::wstring& saveFolder);
 
 // Message shown when not even the default file could be applied.
 std::wstring UnreadableSettingsMessage(const std::wstring& path);

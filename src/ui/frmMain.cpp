@@ -17,6 +17,8 @@ constexpr int kKeyF2 = 113;
 constexpr int kKeyF4 = 115;
 constexpr int kKeyF12 = 123;
 
+constexpr const wchar_t* kSettingsNotKept = L"設定ファイルに書き込めないため、設定は保存されません。";
+
 }  // namespace
 
 frmMain::frmMain(forms::Form& form, Services& services, CaptureSources capture)
@@ -75,7 +77,9 @@ void frmMain::Form_Load() {
         services.EndProgram();
         return;
     }
-    mdlIniFile::IniFileRead(Me, services, settingsPath, positionVisible);
+    // Started from a folder it may not write: it works all the same, and the
+    // user learns now, not only at the close, that settings will not be kept.
+    if (!mdlIniFile::IniFileRead(Me, services, settingsPath, positionVisible)) StatusBar1.SetText(kSettingsNotKept);
     // A write cut short in an earlier run (the program killed, the power
     // gone) leaves its scratch file beside its target.
     services.RemoveStaleScratchFiles(FolderOf(settingsPath));

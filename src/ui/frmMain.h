@@ -90,6 +90,8 @@ private:
     void RunCaptureCommand(int16_t kind, int waitAboveListIndex);
     // The folder CaptureSave writes to: the lblPath caption ending in "\".
     std::wstring SaveFolder() const;
+    // " ： 1,234 bytes" for a file just saved; "" when its size cannot be read.
+    std::wstring SizeText(const std::wstring& path, const NumberLocale& locale);
     static void SelectToEnd(forms::Control& box);
     void RequireNumber(forms::Control& box);
 

@@ -34,9 +34,19 @@ void frmMain::cmdExplorer_Click() {
         services.MessageBox(FolderNotFoundError(folder).MessageText());
         return;
     }
-    services.OpenFolder(folder);
+    try {
+        services.OpenFolder(folder);
+    } catch (const RuntimeError& error) {
+        services.MessageBox(error.MessageText());
+    }
 }
 
-void frmMain::cmdHome_Click() { services.ShellOpen(kHomePageAddress); }
+void frmMain::cmdHome_Click() {
+    try {
+        services.ShellOpen(kHomePageAddress);
+    } catch (const RuntimeError& error) {
+        services.MessageBox(error.MessageText());
+    }
+}
 
 }  // namespace scrimble

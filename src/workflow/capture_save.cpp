@@ -1,6 +1,7 @@
 // Numbered auto-save: writes the preview's picture as folder + name + number
 // + ".bmp", advances the number by the step at the same width, and reports
 // the outcome in the preview's tooltip and the status bar.
+#include <optional>
 #include <string>
 
 #include "platform/conversions.h"
@@ -32,23 +33,34 @@ void frmMain::CaptureSave() {
         const std::wstring fileName = txtFile.Text() + FormatZeroPadded(number, zeroMask, locale) + L".bmp";
         RequireUsableFileName(fileName);  // else Windows may write nothing and report no error
         const std::wstring fullPath = folder + fileName;
+        // The next number first: a file written under a number that cannot
+        // advance would be written over by the next capture. An empty number
+        // names the same file every time, as the user chose.
+        std::optional<std::wstring> nextNumber;
+        if (!number.empty()) {
+            const int16_t step = TextToInt16(txtUp.Text(), locale);
+            const int16_t current = TextToInt16(number, locale);
+            nextNumber = FormatZeroPadded(AddInt16(step, current), zeroMask);
+        }
 
         services.SavePictureAsBmp(imgPicArea.Picture(), fullPath);
         imgPicArea.SetToolTipText(fullPath);
-
-        if (!txtNumber.Text().empty()) {
-            const int16_t step = TextToInt16(txtUp.Text(), locale);
-            const int16_t current = TextToInt16(txtNumber.Text(), locale);
-            txtNumber.SetText(FormatZeroPadded(AddInt16(step, current), zeroMask));
-        }
+        if (nextNumber) txtNumber.SetText(*nextNumber);
         lblNumber.SetCaption(kNextNumberCaption);
-
-        const long long size = services.FileLength(fullPath);
-        StatusBar1.SetText(L" " + fileName + L" ： " + FormatGrouped(size, locale) + L" bytes");
+        StatusBar1.SetText(L" " + fileName + SizeText(fullPath, locale));
     } catch (const RuntimeError& error) {
         services.MessageBox(error.MessageText());
         imgPicArea.SetToolTipText(kSaveFailed);
         StatusBar1.SetText(kSaveFailed);
+    }
+}
+
+std::wstring frmMain::SizeText(const std::wstring& path, const NumberLocale& locale) {
+    // The file is written: a size that cannot be read takes nothing from that.
+    try {
+        return L" ： " + FormatGrouped(services.FileLength(path), locale) + L" bytes";
+    } catch (const RuntimeError&) {
+        return L"";
     }
 }
 

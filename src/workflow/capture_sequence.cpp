@@ -1,6 +1,7 @@
 // The two capture commands: hide the window, wait if the delay mode asks for
 // it, capture into the preview (and the clipboard), show the window again,
 // then hand over to the auto-save.
+#include <algorithm>
 #include <cmath>
 
 #include "platform/conversions.h"
@@ -13,6 +14,8 @@ namespace {
 
 constexpr int16_t kCaptureFullScreen = 1;
 constexpr int16_t kCaptureForegroundWindow = 2;
+// A pass of the delay sleeps at most this long between looks at the clock.
+constexpr long long kLongestIdleMilliseconds = 1000;
 
 // Raised by the clipboard step, which runs once the preview holds the new
 // capture.
@@ -62,12 +65,14 @@ void frmMain::mainShow() { Me.SetVisible(true); }
 
 void frmMain::Wait() {
     const double seconds = TextToDouble(cboTime.Text(), services.Locale());
-    const long long target = services.NowSeconds() + static_cast<long long>(std::nearbyint(seconds));
-    // Whole-second clock: the wait ends at the first reading after the target.
-    // Between passes it sleeps until a message comes or the reading changes.
-    while (!services.Ending() && services.NowSeconds() <= target) {
+    // A steady clock: setting the time of day (a time sync, the change to or
+    // from summer time) neither ends the wait early nor stretches it by an hour.
+    const long long end = services.TickMilliseconds() + 1000 * static_cast<long long>(std::nearbyint(seconds));
+    // Between passes it sleeps until a message comes or the time is up.
+    for (long long now = services.TickMilliseconds(); !services.Ending() && now < end;
+         now = services.TickMilliseconds()) {
         services.DoEvents();
-        services.IdleWait(services.MillisecondsToNextSecond());
+        services.IdleWait(static_cast<int>(std::min(end - now, kLongestIdleMilliseconds)));
     }
 }
 
@@ -77,10 +82,7 @@ void frmMain::Capture(const int16_t& intCaptureKind) {
     } else if (intCaptureKind == kCaptureForegroundWindow) {
         imgPicArea.SetPicture(capture_.foregroundWindow());
     }
-    if (chkClip.Value() == 1) {
-        services.ClipboardClear();
-        services.ClipboardSetPicture(imgPicArea.Picture());
-    }
+    if (chkClip.Value() == 1) services.ClipboardSetPicture(imgPicArea.Picture());
 }
 
 }  // namespace scrimble

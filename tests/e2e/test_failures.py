@@ -61,12 +61,12 @@ def full_disk(app, stack):
     put_old_bmp(app)  # on the small disk, where the capture (2.3 MB) does not fit
 
 
-def hold_clipboard(app, stack):
-    holder = subprocess.Popen([rig.WINE64, fixture_exe(), "hold-clipboard"], env=app.env, stdin=subprocess.PIPE,
+def hold(app, stack, *what):
+    holder = subprocess.Popen([rig.WINE64, fixture_exe(), *what], env=app.env, stdin=subprocess.PIPE,
                               stdout=subprocess.PIPE, start_new_session=True)
     stack.callback(holder.wait, 30)
     stack.callback(holder.stdin.close)
-    assert holder.stdout.readline().strip() == b"ready", "the clipboard holder did not start"
+    assert holder.stdout.readline().strip() == b"ready", f"the {what[0]} holder did not start"
 
 
 # message: {} stands for the file's Windows path; number_after None: the program ends.
@@ -80,7 +80,13 @@ ROWS = {
                                     "11", "F1", "75 : 同じ名前のフォルダがあるため、ファイルに書き込めません: {}", "11",
                                     ["Screen01.bmp", "Screen11.bmp"]),
     # Only the copy to the clipboard failed: the capture is saved all the same.
-    "clipboard held": Row(hold_clipboard, "11", "F1",
+    # A number that cannot advance: nothing is written that the next capture
+    # would write over.
+    "number at its limit": Row(lambda app, stack: None, "32767", "F1", "6 : オーバーフローしました。", "32767"),
+    # A viewer has open the file that the capture would replace.
+    "capture open in a viewer": Row(lambda app, stack: hold(app, stack, "hold-file", "C:\\shots\\Screen01.bmp"),
+                                    "01", "F1", "70 : 他のプログラムが使用中のため、ファイルに書き込めません: {}", "01"),
+    "clipboard held": Row(lambda app, stack: hold(app, stack, "hold-clipboard"), "11", "F1",
                           "521 : 画像をクリップボードにコピーできません。他のプログラムがクリップボードを使用中です。", "21",
                           ["Screen01.bmp", "Screen11.bmp"], " Screen11.bmp \uff1a 2,359,350 bytes"),
     "read-only settings file": Row(lambda app, stack: os.chmod(os.path.join(app.workdir, "Scrimble.ini"), 0o444),

@@ -7,6 +7,7 @@ costs one to three minutes here, so each test checks a whole run: the file
 after start, the controls, the window's place, and the file after Esc.
 """
 
+import getpass
 import os
 
 import pytest
@@ -25,6 +26,10 @@ ID = rig.CONTROL_IDS
 # The auto-save fields follow the AutoSave check box.
 AUTO_SAVE_FIELDS = ("txtFile", "txtNumber", "txtUp", "cmdPath", "lblPath")
 
+# Captures go to the user's Pictures folder by default, as Wine's shell names
+# it for the prefix's user (the Unix user).
+PICTURES = f"C:\\users\\{getpass.getuser()}\\Pictures"
+
 DEFAULT_FILE = (
     b"FormTop   :10\r\n"
     b"FormLeft  :10\r\n"
@@ -32,7 +37,7 @@ DEFAULT_FILE = (
     b"TimerTime :5\r\n"
     b"Clip      :1\r\n"
     b"AutoSave  :1\r\n"
-    b"Path      :C:\\\r\n"   # GetKeyboardType(1) is 0 under Wine: not a subtype that means drive A:
+    b"Path      :" + PICTURES.encode("cp932") + b"\r\n"
     b"File      :Screen\r\n"
     b"No        :01\r\n"
     b"Up        :10\r\n"
@@ -45,7 +50,7 @@ DEFAULT_VIEW = {
     "cboTime enabled": False,
     "chkClip": 1,
     "chkAutoSave": 1,
-    "lblPath": "C:\\",
+    "lblPath": PICTURES,
     "txtFile": "Screen",
     "txtNumber": "01",
     "txtUp": "10",

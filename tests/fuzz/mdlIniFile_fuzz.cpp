@@ -7,6 +7,7 @@
 // - no message box: the full window can always apply the defaults;
 // - when the file needed no recovery, what the writer makes of the result
 //   reads back without one and writes again to the same lines.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -60,13 +61,13 @@ public:
     }
     Form& form() { return window_.form(); }
 
-    void CheckValid() {
+    void CheckValid(size_t fileSize) {
         Check(timer_.ListIndex() >= -1 && timer_.ListIndex() < timer_.ListCount(), "cboTimer index outside its list");
         Check(time_.ListIndex() >= -1 && time_.ListIndex() < time_.ListCount(), "cboTime index outside its list");
         Check(clip_.Value() >= 0 && clip_.Value() <= 2, "chkClip state outside 0..2");
         Check(autoSave_.Value() >= 0 && autoSave_.Value() <= 2, "chkAutoSave state outside 0..2");
-        Check(path_.Caption().size() <= 100, "folder longer than 100 characters");
-        Check(file_.Text().size() <= 100, "file name longer than 100 characters");
+        Check(path_.Caption().size() <= fileSize, "folder longer than the file");
+        Check(file_.Text().size() <= fileSize, "file name longer than the file");
         Check(number_.Text().size() <= 5, "number longer than its box");
         Check(step_.Text().size() <= 3, "step longer than its box");
     }
@@ -112,7 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static scrimble::test::FakeServices services;
     static scrimble::test::MemoryFiles files;
     static const std::wstring path = L"Scrimble.ini";
-    static const std::string defaultFiles[] = {ini::DefaultFileBytes(0), ini::DefaultFileBytes(3330)};
+    static const std::string defaultFiles[] = {ini::DefaultFileBytes(ini::DefaultDrive(0)),
+                                               ini::DefaultFileBytes(ini::DefaultDrive(3330))};
 
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     std::string& stored = files.files[path];
@@ -123,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     services.keyboardSubtype = size % 2 == 0 ? 0 : 3330;  // both default drives
 
     ini::IniFileRead(first.Fresh(), services, path, {}, files);
-    first.CheckValid();
+    first.CheckValid(std::max(size, defaultFiles[0].size()));
     Check(services.messageBoxes.empty(), "the default file could not be applied");
     if (files.replaceCount != 0) {
         Check(files.replaceCount == 1, "the default file was written more than once");

@@ -17,12 +17,7 @@ void FakeServices::DoEvents() {
 void FakeServices::IdleWait(int milliseconds) {
     calls.push_back("IdleWait");
     idleWaitMilliseconds += milliseconds;
-    nowSeconds += secondsPerIdleWait;
-}
-
-void FakeServices::ClipboardClear() {
-    calls.push_back("ClipboardClear");
-    if (clipboardBusy) throw ClipboardBusyError();
+    tickMilliseconds += millisecondsPerIdleWait < 0 ? milliseconds : millisecondsPerIdleWait;
 }
 
 void FakeServices::ClipboardSetPicture(const PicturePtr& picture) {
@@ -40,6 +35,7 @@ void FakeServices::SavePictureAsBmp(const PicturePtr& picture, const std::wstrin
 
 long long FakeServices::FileLength(const std::wstring& path) {
     fileLengthPaths.push_back(Note("FileLength", path));
+    if (fileLengthUnreadable) throw FileNotFoundError(path);
     return fileLength;
 }
 
@@ -51,6 +47,21 @@ std::optional<std::wstring> FakeServices::BrowseForFolder(NativeHandle owner, co
 bool FakeServices::IsExistingFolder(const std::wstring& path) {
     return Note("IsExistingFolder", std::find(existingFolders.begin(), existingFolders.end(), path) !=
                                         existingFolders.end());
+}
+
+std::optional<std::wstring> FakeServices::KnownFolderPath(KnownFolder folder) {
+    const auto found = knownFolders.find(folder);
+    return Note("KnownFolderPath", found == knownFolders.end() ? std::nullopt : std::optional<std::wstring>(found->second));
+}
+
+void FakeServices::OpenFolder(const std::wstring& folder) {
+    foldersOpened.push_back(Note("OpenFolder", folder));
+    if (shellError) throw *shellError;
+}
+
+void FakeServices::ShellOpen(const std::wstring& target) {
+    shellOpened.push_back(Note("ShellOpen", target));
+    if (shellError) throw *shellError;
 }
 
 std::optional<std::wstring> FakeServices::ShortPath(const std::wstring& path) {

@@ -19,19 +19,23 @@ namespace scrimble::test {
 class FakeServices : public Services {
 public:
     // Answers, set by the test.
-    long long nowSeconds = 0;
-    long long secondsPerIdleWait = 1;  // the clock moves on after each IdleWait(), so delays end
-    int millisecondsToNextSecond = 700;
+    long long tickMilliseconds = 0;
+    // How far the clock moves in each IdleWait(): what it was asked for (-1),
+    // or this many milliseconds (a message that wakes it early, a long stall).
+    long long millisecondsPerIdleWait = -1;
     NumberLocale locale{};
     int keyboardSubtype = 0;
+    std::map<KnownFolder, std::wstring> knownFolders;  // what KnownFolderPath() knows
     std::optional<std::wstring> folderChoice;  // what BrowseForFolder() returns
     std::vector<std::wstring> existingFolders; // what IsExistingFolder() accepts
     std::map<std::wstring, std::wstring> shortPaths;  // what ShortPath() knows
     bool anotherInstanceRunning = false;
     bool ending = false;                       // set by EndProgram()
-    bool clipboardBusy = false;                // both clipboard calls throw ClipboardBusy
+    bool clipboardBusy = false;                // ClipboardSetPicture() throws ClipboardBusy
+    std::optional<RuntimeError> shellError;    // OpenFolder() and ShellOpen() throw it
     std::optional<RuntimeError> saveError;     // SavePictureAsBmp() throws it, saving nothing
     long long fileLength = 0;                  // what FileLength() answers
+    bool fileLengthUnreadable = false;         // FileLength() throws FileNotFound
     std::function<void()> onDoEvents;          // runs inside DoEvents(), e.g. to move the clock
     std::function<void()> onSavePicture;       // runs inside SavePictureAsBmp()
 
@@ -52,12 +56,10 @@ public:
 
     void DoEvents() override;
     void IdleWait(int milliseconds) override;
-    long long NowSeconds() override { return Note("NowSeconds", nowSeconds); }
-    int MillisecondsToNextSecond() override { return Note("MillisecondsToNextSecond", millisecondsToNextSecond); }
+    long long TickMilliseconds() override { return Note("TickMilliseconds", tickMilliseconds); }
     void WaitForScreenUpdate() override { Note("WaitForScreenUpdate", 0); }
     ScreenTwips Screen() override { return Note("Screen", ScreenTwips{15360, 11520, 15, 15}); }
     NumberLocale Locale() override { return Note("Locale", locale); }
-    void ClipboardClear() override;
     void ClipboardSetPicture(const PicturePtr& picture) override;
     void MessageBox(const std::wstring& text) override { messageBoxes.push_back(Note("MessageBox", text)); }
     void SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) override;
@@ -66,11 +68,12 @@ public:
         scratchFoldersCleaned.push_back(Note("RemoveStaleScratchFiles", folder));
     }
     int KeyboardSubtype() override { return Note("KeyboardSubtype", keyboardSubtype); }
+    std::optional<std::wstring> KnownFolderPath(KnownFolder folder) override;
     std::optional<std::wstring> BrowseForFolder(NativeHandle owner, const std::wstring& title) override;
     bool IsExistingFolder(const std::wstring& path) override;
-    void OpenFolder(const std::wstring& folder) override { foldersOpened.push_back(Note("OpenFolder", folder)); }
+    void OpenFolder(const std::wstring& folder) override;
     std::optional<std::wstring> ShortPath(const std::wstring& path) override;
-    void ShellOpen(const std::wstring& target) override { shellOpened.push_back(Note("ShellOpen", target)); }
+    void ShellOpen(const std::wstring& target) override;
     bool AnotherInstanceRunning() override { return Note("AnotherInstanceRunning", anotherInstanceRunning); }
     void EndProgram() override { ending = Note("EndProgram", true); }  // the test goes on
     bool Ending() override { return ending; }

@@ -52,6 +52,11 @@ public:
     unsigned systemPaletteFill = 256;  // entries GetSystemPaletteEntries writes
     bool windowRectReadable = true;
     Rect32 windowRect{};
+    bool frameBoundsAnswered = false;  // a compositor that tells the frame
+    Rect32 frameBounds{};
+    Rect32 virtualScreen{0, 0, 1024, 768};
+    bool bitmapFails = false;          // CreateCompatibleBitmap gives 0
+    bool copyFails = false;            // BitBlt refuses
     bool pictureFails = false;         // OleCreatePictureIndirect gives null
     // The call with this 1-based number in the log throws std::runtime_error.
     // Calls that give something back take effect first; the others throw
@@ -96,9 +101,19 @@ public:
         if (windowRectReadable) rect = windowRect;
         return windowRectReadable;
     }
+    Rect32 VirtualScreen() override {
+        calls.push_back(Enter("VirtualScreen") + " -> " + Text(virtualScreen));
+        return virtualScreen;
+    }
+    bool GetExtendedFrameBounds(NativeHandle window, Rect32& rect) override {
+        calls.push_back(Enter("GetExtendedFrameBounds", window) + (frameBoundsAnswered ? " -> true" : " -> false"));
+        if (frameBoundsAnswered) rect = frameBounds;
+        return frameBoundsAnswered;
+    }
     NativeHandle CreateCompatibleDC(NativeHandle dc) override { return Made(Enter("CreateCompatibleDC", dc), "mem"); }
     NativeHandle CreateCompatibleBitmap(NativeHandle dc, int width, int height) override {
-        return Made(Enter("CreateCompatibleBitmap", dc, width, height), "bmp");
+        const std::string call = Enter("CreateCompatibleBitmap", dc, width, height);
+        return bitmapFails ? Returns(call, NativeHandle{0}) : Made(call, "bmp");
     }
     NativeHandle SelectObject(NativeHandle dc, NativeHandle bitmap) override {
         return Select(Enter("SelectObject", dc, bitmap), dc, bitmap, &Object::bitmap);
@@ -127,8 +142,9 @@ public:
     }
     bool BitBlt(NativeHandle dest, int x, int y, int width, int height, NativeHandle source, int sourceX,
                 int sourceY, std::uint32_t rop) override {
-        calls.push_back(Enter("BitBlt", dest, x, y, width, height, source, sourceX, sourceY, Hex(rop, 8)));
-        return true;
+        calls.push_back(Enter("BitBlt", dest, x, y, width, height, source, sourceX, sourceY, Hex(rop, 8)) +
+                        (copyFails ? " -> false" : ""));
+        return !copyFails;
     }
     bool DeleteDC(NativeHandle dc) override {
         const std::string call = Signature("DeleteDC", dc);
@@ -173,6 +189,9 @@ private:
     }
     static std::string Text(int value) { return std::to_string(value); }
     static std::string Text(const std::string& text) { return text; }
+    static std::string Text(const Rect32& r) {
+        return "{" + Text(r.left) + ", " + Text(r.top) + ", " + Text(r.right) + ", " + Text(r.bottom) + "}";
+    }
     static std::string Hex(unsigned value, int digits) {
         char text[16];
         std::snprintf(text, sizeof text, "0x%0*X", digits, value);

@@ -144,14 +144,22 @@ TEST(CaptureArea, PaletteIsTheSystemPaletteInAFreshBufferEachTime) {
     EXPECT_EQ(Colours(expected), Colours(gdi.lastPalette));
 }
 
-TEST(CaptureArea, NoPictureDeletesOnlyTheBitmapAndPaletteItMade) {
-    for (bool palette : {false, true}) {
+// A step the system refuses (no memory for the bitmap, a copy refused on the
+// secure desktop, no picture object) fails the capture: no picture, and
+// nothing of what was made is left.
+TEST(CaptureArea, RefusedStepFailsTheCaptureAndLeavesNothing) {
+    const struct { const char* what; bool RecordingGdi::*refuses; Lines deleted; } cases[] = {
+        {"bitmap", &RecordingGdi::bitmapFails, {}},
+        {"copy", &RecordingGdi::copyFails, {"DeleteObject(pal1)", "DeleteObject(bmp1)"}},
+        {"picture", &RecordingGdi::pictureFails, {"DeleteObject(pal1)", "DeleteObject(bmp1)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         RecordingGdi gdi;
-        UseDisplay(gdi, palette);
-        gdi.pictureFails = true;
-        EXPECT_EQ(nullptr, CaptureSample(gdi));
-        EXPECT_EQ((palette ? Lines{"DeleteObject(pal1)", "DeleteObject(bmp1)"} : Lines{"DeleteObject(bmp1)"}),
-                  CallsTo(gdi, {"DeleteObject"}));
+        UseDisplay(gdi, true);
+        gdi.*c.refuses = true;
+        EXPECT_EQ(480, test::ErrorNumberOf([&] { CaptureSample(gdi); }));
+        EXPECT_EQ(c.deleted, CallsTo(gdi, {"DeleteObject"}));
         EXPECT_EQ(Lines{}, gdi.Unreleased());
         EXPECT_EQ(Lines{}, gdi.misuse);
     }
@@ -241,36 +249,50 @@ TEST(CaptureFullScreen, BadScreenSizeFailsBeforeAnyDeviceContext) {
     }
 }
 
-TEST(CaptureForegroundWindow, CopiesTheWholeWindowFromItsOwnCorner) {
-    const struct { bool window, readable; Rect32 bounds; std::string size; } cases[] = {
-        {true, true, {100, 50, 500, 350}, "400, 300"},
-        {true, true, {500, 350, 100, 50}, "-400, -300"},  // inverted bounds pass through
-        {false, false, {7, 7, 99, 99}, "0, 0"},           // no window: bounds unread, an empty area
+// The frame bounds where the compositor tells them, else the window's
+// rectangle; cut to the virtual screen; copied from the screen.
+TEST(CaptureForegroundWindow, CopiesWhatTheScreenShowsOfTheWindow) {
+    const struct { const char* what; bool frame; Rect32 bounds, screen; std::string from, size; } cases[] = {
+        {"window rectangle", false, {100, 50, 500, 350}, {0, 0, 1024, 768}, "100, 50", "400, 300"},
+        {"frame bounds", true, {107, 50, 493, 343}, {0, 0, 1024, 768}, "107, 50", "386, 293"},
+        {"partly below the screen", false, {-50, 700, 300, 900}, {0, 0, 1024, 768}, "0, 700", "300, 68"},
+        {"monitor left of the primary", true, {-1000, 10, -100, 110}, {-1920, 0, 1920, 1080}, "-1000, 10", "900, 100"},
+        {"across the seam", false, {1800, 0, 2100, 100}, {0, 0, 3840, 1080}, "1800, 0", "300, 100"},
+        {"bounds beyond 32 bits", false, {INT32_MIN, 0, INT32_MAX, 10}, {0, 0, 1024, 768}, "0, 0", "1024, 10"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.size);
+        SCOPED_TRACE(c.what);
+        RecordingGdi gdi;
+        gdi.frameBoundsAnswered = c.frame;
+        (c.frame ? gdi.frameBounds : gdi.windowRect) = c.bounds;
+        gdi.virtualScreen = c.screen;
+        EXPECT_NE(nullptr, mdlCapture::CaptureForegroundWindow(gdi));
+        Lines expected = {"GetForegroundWindow() -> fg", "GetExtendedFrameBounds(fg) -> " + std::string(c.frame ? "true" : "false")};
+        if (!c.frame) expected.push_back("GetWindowRect(fg) -> true");
+        expected.insert(expected.end(), {"GetDC(0) -> dc1", "CreateCompatibleBitmap(dc1, " + c.size + ") -> bmp1",
+                                         "BitBlt(mem1, 0, 0, " + c.size + ", dc1, " + c.from + ", 0x00CC0020)",
+                                         "ReleaseDC(0, dc1)"});
+        EXPECT_EQ(expected, CallsTo(gdi, {"GetForegroundWindow", "GetExtendedFrameBounds", "GetWindowRect", "GetDC",
+                                          "CreateCompatibleBitmap", "BitBlt", "ReleaseDC"}));
+        EXPECT_EQ(Lines{}, gdi.misuse);
+    }
+}
+
+TEST(CaptureForegroundWindow, NothingToCopyFailsBeforeAnyDeviceContext) {
+    const struct { const char* what; bool window, readable; Rect32 bounds; } cases[] = {
+        {"no foreground window", false, true, {0, 0, 10, 10}},
+        {"bounds unreadable", true, false, {0, 0, 10, 10}},
+        {"off every monitor", true, true, {2000, 0, 2300, 100}},
+        {"inverted bounds", true, true, {500, 350, 100, 50}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         RecordingGdi gdi;
         if (!c.window) gdi.foregroundWindow = 0;
         gdi.windowRectReadable = c.readable;
         gdi.windowRect = c.bounds;
-        PicturePtr picture = mdlCapture::CaptureForegroundWindow(gdi);
-        const std::string window = c.window ? "fg" : "0";
-        EXPECT_EQ((Lines{"GetForegroundWindow() -> " + window,
-                         "GetWindowRect(" + window + (c.readable ? ") -> true" : ") -> false"),
-                         "GetWindowDC(" + window + ") -> dc1", "CreateCompatibleBitmap(dc1, " + c.size + ") -> bmp1",
-                         "BitBlt(mem1, 0, 0, " + c.size + ", dc1, 0, 0, 0x00CC0020)",
-                         "ReleaseDC(" + window + ", dc1)"}),
-                  WhatWasCopied(gdi));
-    }
-}
-
-TEST(CaptureForegroundWindow, SizeBeyond32BitsFailsBeforeAnyDeviceContext) {
-    for (const Rect32& bounds : {Rect32{INT32_MIN, 0, INT32_MAX, 10}, Rect32{0, INT32_MAX, 10, -2}}) {
-        SCOPED_TRACE(bounds.left);
-        RecordingGdi gdi;
-        gdi.windowRect = bounds;
-        EXPECT_EQ(6, test::ErrorNumberOf([&] { mdlCapture::CaptureForegroundWindow(gdi); }));
-        EXPECT_EQ((Lines{"GetForegroundWindow() -> fg", "GetWindowRect(fg) -> true"}), gdi.calls);
+        EXPECT_EQ(480, test::ErrorNumberOf([&] { mdlCapture::CaptureForegroundWindow(gdi); }));
+        EXPECT_EQ(Lines{}, CallsTo(gdi, {"GetDC", "GetWindowDC", "CreateCompatibleDC"}));
     }
 }
 

@@ -92,31 +92,33 @@ TEST_F(FileIoTest, MissingFilesAndDirectoriesCannotBeReadOrMeasured) {
     }
 }
 
-TEST(TemporarySiblingPath, StaysInTheTargetDirectoryAndIsNoLongerThanItsName) {
+TEST(TemporarySiblingPath, StaysInTheTargetDirectoryUnderANameOfOurOwn) {
     const std::pair<std::wstring, std::wstring> cases[] = {
-        {L"C:\\pics\\Screen01.bmp", L"C:\\pics\\~234abcd.tmp"},  {L"/tmp/a/b.txt", L"/tmp/a/~cd.tmp"},
-        {L"Scrimble.ini", L"~234abcd.tmp"},  {L"C:x.txt", L"C:~cd.tmp"},  {L"C:/mixed\\a", L"C:/mixed\\~cd.tmp"},
-        {L"D:\\" + std::wstring(40, L'n') + L".bmp", L"D:\\~1234abcd.tmp"},
+        {L"C:\\pics\\Screen01.bmp", L"C:\\pics\\~scrimble-1234abcd.tmp"}, {L"/tmp/a/b.txt", L"/tmp/a/~scrimble-1234abcd.tmp"},
+        {L"Scrimble.ini", L"~scrimble-1234abcd.tmp"},  {L"C:x.txt", L"C:~scrimble-1234abcd.tmp"},
+        {L"C:/mixed\\a", L"C:/mixed\\~scrimble-1234abcd.tmp"},
     };
     for (const auto& [target, scratch] : cases) {
         EXPECT_EQ(scratch, TemporarySiblingPath(target, 0x1234abcdUL));
         EXPECT_TRUE(IsScratchFileName(scratch.substr(scratch.find(L'~')))) << "the clean-up knows it";
     }
+    EXPECT_EQ(L"~scrimble-0000000f.tmp", TemporarySiblingPath(L"a.ini", 15));
 }
 
 // Only our own scratch names, and only once nobody has written them for a
-// while; the age is what this build's stand-in goes by.
+// while; the age is what this build's stand-in goes by. Other programs'
+// temporary files (short hex names such as Office and the system make) stay.
 TEST_F(FileIoTest, StaleScratchFilesOfOurOwnNamingAloneAreRemoved) {
     const struct { const char* name; bool ours; } cases[] = {
-        {"~00.tmp", true},       {"~1234abcd.tmp", true},  {"~9f3.tmp", true},
-        {"~0.tmp", false},       {"~123456789.tmp", false}, {"~12g4.tmp", false},
-        {"~12AB.tmp", false},    {"~1234.TMP", false},     {"~1234.tmp.bmp", false},
-        {"x~1234.tmp", false},   {"~1234.tmpx", false},    {"~.tmp", false},
-        {"1234.tmp", false},     {"~12 34.tmp", false},    {"~-123.tmp", false},
+        {"~scrimble-00000000.tmp", true},  {"~scrimble-1234abcd.tmp", true},  {"~scrimble-9f3e0a71.tmp", true},
+        {"~1234abcd.tmp", false},          {"~9f3.tmp", false},               {"~scrimble-1234abc.tmp", false},
+        {"~scrimble-1234abcde.tmp", false}, {"~scrimble-1234ABCD.tmp", false}, {"~scrimble-1234abcd.TMP", false},
+        {"~Scrimble-1234abcd.tmp", false}, {"~scrimble-12g4abcd.tmp", false}, {"~scrimble-1234abcd.tmp.bmp", false},
+        {"x~scrimble-1234abcd.tmp", false}, {"~scrimble-.tmp", false},       {"~scrimble-12 4abcd.tmp", false},
     };
-    Names kept{"~5678.tmp", "~abcd.tmp"};  // written just now; a folder
-    WriteDirectly("~5678.tmp", "still being written");
-    std::filesystem::create_directory(dir.Native("~abcd.tmp"));
+    Names kept{"~scrimble-00005678.tmp", "~scrimble-0000abcd.tmp"};  // written just now; a folder
+    WriteDirectly("~scrimble-00005678.tmp", "still being written");
+    std::filesystem::create_directory(dir.Native("~scrimble-0000abcd.tmp"));
     const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::seconds(kStaleScratchSeconds + 5);
     for (const auto& c : cases) {
         EXPECT_EQ(c.ours, IsScratchFileName(std::wstring(c.name, c.name + std::strlen(c.name)))) << c.name;
@@ -129,7 +131,8 @@ TEST_F(FileIoTest, StaleScratchFilesOfOurOwnNamingAloneAreRemoved) {
     EXPECT_EQ(kept, dir.Listing());
 }
 
-// A name as long as the system allows: a scratch name built from it would not be.
+// A name as long as the system allows: the scratch name is shorter, and the
+// replacement keeps the name.
 TEST_F(FileIoTest, ReplacesAFileWhoseNameIsAtTheLengthLimit) {
     const std::string name = std::string(251, 'n') + ".bmp";
     WriteDirectly(name, "old");

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -155,8 +156,8 @@ TEST_F(IniFileTest, ValidFileSetsEachControlByItsRulesAndStaysUnchanged) {
         {"Up        :", "12345", "txtUp", L"123"},          // and this one three
         {"File      :", "  Shot ", "txtFile", L"  Shot "},
         {"File      :", "a\nb", "txtFile", L"a\nb"},  // LF alone ends no line
-        {"Path      :", "D:\\" + std::string(147, 'p'), "lblPath", L"D:\\" + std::wstring(97, L'p')},
-        {"Path      :", doubleBytePath, "lblPath", std::wstring(100, L'表')},
+        {"Path      :", "D:\\" + std::string(147, 'p'), "lblPath", L"D:\\" + std::wstring(147, L'p')},  // whole
+        {"Path      :", doubleBytePath, "lblPath", std::wstring(120, L'表')},
     };
     for (const Case& c : cases) {  // each value in turn, the others as above
         SCOPED_TRACE(c.key + c.value.substr(0, 10));
@@ -248,7 +249,7 @@ TEST_F(IniFileTest, DefaultsThatCannotApplyStopAfterTwoMoreReadingsAndKeepInitia
     ReplaceFileContents(path, CustomFile("Clip      :", "9"));
     IniFileRead(shortWindow.form(), services, path);
 
-    EXPECT_EQ(3, services.CallCount("KeyboardSubtype"));  // the user's file and the default file twice
+    EXPECT_EQ(2, services.CallCount("KeyboardSubtype"));  // the default file made twice, then given up
     ASSERT_EQ(1u, services.messageBoxes.size());
     EXPECT_NE(std::wstring::npos, services.messageBoxes[0].find(path + L"」を読み込めませんでした"));
     EXPECT_EQ(kDefaultBytesC, FileBytes());
@@ -258,12 +259,51 @@ TEST_F(IniFileTest, DefaultsThatCannotApplyStopAfterTwoMoreReadingsAndKeepInitia
     EXPECT_EQ(expected, ShownValues(shortWindow.form()));
 }
 
-TEST_F(IniFileTest, RecoveryThatCannotWriteThrowsAndCreatesNothingElse) {
+// A folder that takes no file (read-only, or a folder where the file would
+// be): the window starts with the defaults and is told nothing will be kept.
+TEST_F(IniFileTest, RecoveryThatCannotWriteStartsWithTheDefaultsAndSaysSo) {
     std::filesystem::create_directory(dir.Native("taken"));
+    services.knownFolders[Services::KnownFolder::Pictures] = L"C:\\Users\\u\\Pictures";
     for (const char* name : {"no-such-dir/Scrimble.ini", "taken"}) {
         SCOPED_TRACE(name);
-        EXPECT_EQ(75, test::ErrorNumberOf([&] { IniFileRead(window.form(), services, dir.File(name)); }));
+        MemoryForm fresh(ui::MainWindowLayout());
+        EXPECT_FALSE(IniFileRead(fresh.form(), services, dir.File(name)));
+        Values expected = kDefaults;
+        expected[Slot("lblPath")] = L"C:\\Users\\u\\Pictures";
+        EXPECT_EQ(expected, ShownValues(fresh.form()));
         EXPECT_EQ(std::vector<std::string>{"taken"}, dir.Listing());
+        EXPECT_EQ(Values{}, services.messageBoxes);
+    }
+    EXPECT_TRUE(IniFileRead(window.form(), services, path));  // a folder that takes it
+}
+
+// Captures go where a user may write: the Pictures folder, else Documents,
+// each by its short form where the file cannot keep the name; the drive's
+// root only when the shell names neither.
+TEST(IniFileDefaults, SaveFolderIsTheUsersPicturesFolderWhereThereIsOne) {
+    using Known = Services::KnownFolder;
+    const std::wstring hangul = L"C:\\Users\\\uD55C\\";  // no code page 932 characters for it
+    const struct {
+        const char* what;
+        std::map<Known, std::wstring> known;
+        std::map<std::wstring, std::wstring> shortPaths;
+        std::wstring folder;
+    } cases[] = {
+        {"pictures", {{Known::Pictures, L"C:\\Users\\山田\\Pictures"}, {Known::Documents, L"D:\\Docs"}}, {},
+         L"C:\\Users\\山田\\Pictures"},
+        {"pictures by its short name", {{Known::Pictures, hangul + L"Pictures"}}, {{hangul + L"Pictures", L"C:\\Users\\D55C~1\\PICTUR~1"}},
+         L"C:\\Users\\D55C~1\\PICTUR~1"},
+        {"no short name: documents", {{Known::Pictures, hangul + L"Pictures"}, {Known::Documents, L"D:\\Docs"}}, {},
+         L"D:\\Docs"},
+        {"no known folder: the drive", {}, {}, L"A:\\"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::FakeServices services;
+        services.keyboardSubtype = 3329;
+        services.knownFolders = c.known;
+        services.shortPaths = c.shortPaths;
+        EXPECT_EQ(c.folder, DefaultSaveFolder(services));
     }
 }
 

@@ -295,5 +295,29 @@ TEST_F(FrmMainTest, ExplorerOpensNothingButAnExistingFolder) {
     EXPECT_EQ(Texts{}, w.services.shellOpened);
 }
 
+TEST_F(FrmMainTest, ShellThatCannotOpenIsToldAndTheWindowGoesOn) {
+    w.window.lblPath.SetCaption(L"D:\\Shots");
+    w.services.existingFolders = {L"D:\\Shots"};
+    w.services.shellError = ShellOpenError(L"D:\\Shots");
+    w.window.cmdExplorer.OnUserClick();
+    w.services.shellError = ShellOpenError(kHomePageAddress);
+    w.window.cmdHome.OnUserClick();
+    EXPECT_EQ((Texts{L"483 : 開けませんでした: D:\\Shots", L"483 : 開けませんでした: " + std::wstring(kHomePageAddress)}),
+              w.services.messageBoxes);
+    EXPECT_EQ(0, w.services.CallCount("EndProgram"));
+}
+
+// Started from a folder that takes no settings file, the window still comes
+// up, says so, and works; the close reports the write as before.
+TEST_F(FrmMainTest, UnwritableSettingsFolderStartsWithTheDefaultsAndSaysSo) {
+    w.window.settingsPath = dir.File("no-such-dir/Scrimble.ini");
+    w.window.Form_Load();
+    EXPECT_EQ(L"設定ファイルに書き込めないため、設定は保存されません。", w.window.StatusBar1.Text());
+    EXPECT_EQ(L"Screen", w.window.txtFile.Text());
+    EXPECT_EQ(Texts{}, w.services.messageBoxes);
+    EXPECT_EQ(0, w.services.CallCount("EndProgram"));
+    EXPECT_EQ(75, test::ErrorNumberOf([&] { w.window.Form_Unload(); }));
+}
+
 }  // namespace
 }  // namespace scrimble

@@ -22,7 +22,7 @@ using Calls = std::vector<std::string>;
 Calls Steps(const Calls& calls) {
     Calls kept;
     for (const std::string& call : calls) {
-        if (call != "NowSeconds" && call != "MillisecondsToNextSecond" && call != "Locale") kept.push_back(call);
+        if (call != "TickMilliseconds" && call != "Locale") kept.push_back(call);
     }
     return kept;
 }
@@ -43,11 +43,11 @@ TEST(CaptureCommandDelay, FollowsTheTimerModeAndTheCommand) {
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << "ListIndex " << c.listIndex << (c.activeWindow ? ", active" : ", full"));
         MainWindowHarness w;
-        w.services.nowSeconds = 100;
+        w.services.tickMilliseconds = 100000;
         w.window.cboTime.SetListIndex(1);  // "2"
         w.window.cboTimer.SetListIndex(c.listIndex);
         c.activeWindow ? w.window.cmdActiveWindow_Click() : w.window.cmdFullScreen_Click();
-        EXPECT_EQ(c.waits ? 103 : 100, w.services.nowSeconds);
+        EXPECT_EQ(c.waits ? 102000 : 100000, w.services.tickMilliseconds);
         EXPECT_EQ(1, w.services.CallCount(c.activeWindow ? "CaptureForegroundWindow" : "CaptureFullScreen"));
     }
 }
@@ -64,10 +64,10 @@ TEST_F(CaptureSequenceTest, CommandHidesWaitsCapturesCopiesShowsThenSaves) {
 
     w.window.cmdFullScreen_Click();
 
-    EXPECT_EQ((Calls{"DoEvents", "WaitForScreenUpdate", "DoEvents", "IdleWait", "DoEvents", "IdleWait",
-                     "CaptureFullScreen", "ClipboardClear", "ClipboardSetPicture", "SavePictureAsBmp", "FileLength"}),
+    EXPECT_EQ((Calls{"DoEvents", "WaitForScreenUpdate", "DoEvents", "IdleWait",
+                     "CaptureFullScreen", "ClipboardSetPicture", "SavePictureAsBmp", "FileLength"}),
               Steps(w.services.calls));
-    EXPECT_EQ((std::vector<bool>{false, false, false}), visibleAtDoEvents);
+    EXPECT_EQ((std::vector<bool>{false, false}), visibleAtDoEvents);
     EXPECT_EQ(std::vector<bool>{false}, w.visibleAtCapture);
     EXPECT_EQ(true, visibleAtSave);
     EXPECT_EQ(true, w.memory.form().Visible());
@@ -79,13 +79,12 @@ TEST_F(CaptureSequenceTest, ClipboardIsUsedOnlyWhenTheBoxIsChecked) {
         w.window.chkClip.SetValue(clip);
         w.window.cmdFullScreen_Click();
     }
-    EXPECT_EQ(0, w.services.CallCount("ClipboardClear") + w.services.CallCount("ClipboardSetPicture"));
+    EXPECT_EQ(0, w.services.CallCount("ClipboardSetPicture"));
 
     w.services.calls.clear();
     w.window.chkClip.SetValue(1);
     w.window.cmdActiveWindow_Click();
-    EXPECT_EQ((Calls{"DoEvents", "WaitForScreenUpdate", "CaptureForegroundWindow", "ClipboardClear",
-                     "ClipboardSetPicture"}),
+    EXPECT_EQ((Calls{"DoEvents", "WaitForScreenUpdate", "CaptureForegroundWindow", "ClipboardSetPicture"}),
               Steps(w.services.calls));
     EXPECT_EQ(std::vector<PicturePtr>{w.window.imgPicArea.Picture()}, w.services.clipboardPictures);
     EXPECT_EQ(w.lastBitmap, w.window.imgPicArea.Picture()->Bitmap());
@@ -93,36 +92,30 @@ TEST_F(CaptureSequenceTest, ClipboardIsUsedOnlyWhenTheBoxIsChecked) {
     EXPECT_EQ(L"保存してません。", w.window.StatusBar1.Text());  // CaptureSave ran, with auto-save off
 }
 
-TEST(CaptureDelay, EndsAtTheFirstReadingAfterTheTarget) {
+// The wait lasts the chosen seconds on a steady clock, sleeping between
+// passes until a message comes or the time is up.
+TEST(CaptureDelay, LastsTheChosenSecondsOnTheSteadyClock) {
     const struct {
         const char* clock;
-        long long secondsPerIdleWait;
-        std::function<void(MainWindowHarness&)> onPass;
+        long long perIdleWait;  // -1: as long as asked
         long long end;
-        int passes;
+        int passes, asked;  // sleeps asked for: what is left, a second at most
     } cases[] = {
-        {"one second per pass", 1, nullptr, 106, 6},
-        {"one second every four passes", 0,
-         [](MainWindowHarness& w) { w.services.nowSeconds += w.services.doEventsCount % 4 == 0 ? 1 : 0; }, 106, 24},
-        {"set back three seconds", 1,
-         [](MainWindowHarness& w) { w.services.nowSeconds -= w.services.doEventsCount == 1 ? 3 : 0; }, 106, 9},
-        {"jumps past the target", 60, nullptr, 160, 1},
+        {"each sleep as long as asked", -1, 105000, 5, 5000},
+        {"messages wake it every 300 ms", 300, 105100, 17, 14 * 1000 + 800 + 500 + 200},
+        {"a stall (sleep, hibernation) past the end", 60000, 160000, 1, 1000},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.clock);
         MainWindowHarness w;
-        w.services.nowSeconds = 100;
-        w.services.secondsPerIdleWait = c.secondsPerIdleWait;
-        w.window.cboTime.SetListIndex(4);  // "5": the target is 105
-        if (c.onPass) w.OnEachPass([&] { c.onPass(w); });
+        w.services.tickMilliseconds = 100000;
+        w.services.millisecondsPerIdleWait = c.perIdleWait;
+        w.window.cboTime.SetListIndex(4);  // "5"
         w.window.Wait();
-        EXPECT_EQ(c.end, w.services.nowSeconds);
+        EXPECT_EQ(c.end, w.services.tickMilliseconds);
         EXPECT_EQ(c.passes, w.services.doEventsCount);
         EXPECT_EQ(c.passes, w.services.CallCount("IdleWait"));
-        EXPECT_EQ(c.passes + 2, w.services.CallCount("NowSeconds"));  // the target, then one per check
-        // Each pass sleeps until the next whole second, not a fixed time.
-        EXPECT_EQ(c.passes, w.services.CallCount("MillisecondsToNextSecond"));
-        EXPECT_EQ(c.passes * w.services.millisecondsToNextSecond, w.services.idleWaitMilliseconds);
+        EXPECT_EQ(c.asked, w.services.idleWaitMilliseconds);
     }
 }
 
@@ -130,14 +123,14 @@ TEST(CaptureDelay, EndsAtTheFirstReadingAfterTheTarget) {
 // program; the command then stops, so no file takes a number that the
 // settings file hands out again at the next start.
 TEST(CaptureCommandEnd, ACloseWhileHiddenStopsTheCommand) {
-    const struct { const char* when; int pass; } cases[] = {{"hiding", 1}, {"delay", 2}, {"delay end", 4}};
+    const struct { const char* when; int pass; } cases[] = {{"hiding", 1}, {"delay", 2}, {"delay end", 3}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.when);
         test::TempDirectory dir;
         MainWindowHarness w;
         w.window.settingsPath = dir.File("Scrimble.ini");
         w.window.cboTimer.SetListIndex(2);
-        w.window.cboTime.SetListIndex(1);  // "2": three passes
+        w.window.cboTime.SetListIndex(1);  // "2": two passes
         w.window.txtNumber.SetText(L"01");
         w.OnEachPass([&] {
             if (w.services.doEventsCount == c.pass) w.window.Form_Unload();
@@ -157,7 +150,7 @@ TEST_F(CaptureSequenceTest, CaptureOfAnUnknownKindKeepsThePreviewAndStillCopiesI
     w.window.chkClip.SetValue(1);
     w.window.Capture(3);
     EXPECT_EQ(shown, w.window.imgPicArea.Picture());
-    EXPECT_EQ((Calls{"ClipboardClear", "ClipboardSetPicture"}), w.services.calls);
+    EXPECT_EQ((Calls{"ClipboardSetPicture"}), w.services.calls);
     EXPECT_EQ(std::vector<PicturePtr>{shown}, w.services.clipboardPictures);
 }
 

@@ -5,18 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "imaging/picture.h"
+#include "platform/rect.h"  // RECT
 
 namespace scrimble {
-
-// RECT
-struct Rect32 {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
-};
 
 // LOGPALETTE with room for every entry of a 256-colour palette.
 struct LogPalette256 {
@@ -42,6 +36,7 @@ constexpr int kRasterCaps = 38;     // RASTERCAPS
 constexpr int kSizePalette = 104;   // SIZEPALETTE
 constexpr int kRcPalette = 0x100;   // RC_PALETTE
 constexpr std::uint32_t kSrcCopy = 0x00CC0020;
+constexpr std::uint32_t kBlackness = 0x00000042;
 constexpr std::uint16_t kPaletteVersion = 0x300;
 }  // namespace gdi
 
@@ -53,11 +48,12 @@ public:
     virtual NativeHandle GetDC(NativeHandle window) = 0;
     virtual NativeHandle GetWindowDC(NativeHandle window) = 0;
     virtual int ReleaseDC(NativeHandle window, NativeHandle dc) = 0;
-    virtual NativeHandle GetDesktopWindow() = 0;
     virtual NativeHandle GetForegroundWindow() = 0;
     virtual bool GetWindowRect(NativeHandle window, Rect32& rect) = 0;
     // The virtual screen: the rectangle around every monitor (SM_*VIRTUALSCREEN).
     virtual Rect32 VirtualScreen() = 0;
+    // Each monitor's rectangle on the virtual screen (EnumDisplayMonitors).
+    virtual std::vector<Rect32> MonitorRects() = 0;
 
     // dwmapi: the window's frame as the compositor draws it
     // (DWMWA_EXTENDED_FRAME_BOUNDS), without the invisible resize borders that
@@ -76,6 +72,7 @@ public:
     virtual unsigned RealizePalette(NativeHandle dc) = 0;
     virtual bool BitBlt(NativeHandle dest, int x, int y, int width, int height, NativeHandle source,
                         int sourceX, int sourceY, std::uint32_t rop) = 0;
+    virtual bool PatBlt(NativeHandle dest, int x, int y, int width, int height, std::uint32_t rop) = 0;
     virtual bool DeleteDC(NativeHandle dc) = 0;
     virtual bool DeleteObject(NativeHandle object) = 0;
 

@@ -42,6 +42,11 @@ NativeHandle FromOleHandle(OLE_HANDLE handle) {
     return static_cast<NativeHandle>(static_cast<std::intptr_t>(static_cast<std::int32_t>(handle)));
 }
 
+BOOL CALLBACK AddMonitorRect(HMONITOR, HDC, LPRECT rect, LPARAM list) {
+    reinterpret_cast<std::vector<Rect32>*>(list)->push_back(Rect32{rect->left, rect->top, rect->right, rect->bottom});
+    return TRUE;
+}
+
 }  // namespace
 
 // --- OlePicture -----------------------------------------------------------------
@@ -80,8 +85,6 @@ int RealGdiApi::ReleaseDC(NativeHandle window, NativeHandle dc) {
     return ::ReleaseDC(As<HWND>(window), As<HDC>(dc));
 }
 
-NativeHandle RealGdiApi::GetDesktopWindow() { return From(::GetDesktopWindow()); }
-
 NativeHandle RealGdiApi::GetForegroundWindow() { return From(::GetForegroundWindow()); }
 
 bool RealGdiApi::GetWindowRect(NativeHandle window, Rect32& rect) {
@@ -96,6 +99,12 @@ Rect32 RealGdiApi::VirtualScreen() {
     const int top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
     return Rect32{left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
                   top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+std::vector<Rect32> RealGdiApi::MonitorRects() {
+    std::vector<Rect32> monitors;
+    ::EnumDisplayMonitors(nullptr, nullptr, AddMonitorRect, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
 }
 
 // --- dwmapi, loaded at the first active-window capture --------------------------
@@ -146,6 +155,10 @@ unsigned RealGdiApi::RealizePalette(NativeHandle dc) { return ::RealizePalette(A
 bool RealGdiApi::BitBlt(NativeHandle dest, int x, int y, int width, int height, NativeHandle source,
                         int sourceX, int sourceY, std::uint32_t rop) {
     return ::BitBlt(As<HDC>(dest), x, y, width, height, As<HDC>(source), sourceX, sourceY, rop) != FALSE;
+}
+
+bool RealGdiApi::PatBlt(NativeHandle dest, int x, int y, int width, int height, std::uint32_t rop) {
+    return ::PatBlt(As<HDC>(dest), x, y, width, height, rop) != FALSE;
 }
 
 bool RealGdiApi::DeleteDC(NativeHandle dc) { return ::DeleteDC(As<HDC>(dc)) != FALSE; }

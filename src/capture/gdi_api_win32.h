@@ -37,10 +37,10 @@ public:
     NativeHandle GetDC(NativeHandle window) override;
     NativeHandle GetWindowDC(NativeHandle window) override;
     int ReleaseDC(NativeHandle window, NativeHandle dc) override;
-    NativeHandle GetDesktopWindow() override;
     NativeHandle GetForegroundWindow() override;
     bool GetWindowRect(NativeHandle window, Rect32& rect) override;
     Rect32 VirtualScreen() override;
+    std::vector<Rect32> MonitorRects() override;
     bool GetExtendedFrameBounds(NativeHandle window, Rect32& rect) override;
     NativeHandle CreateCompatibleDC(NativeHandle dc) override;
     NativeHandle CreateCompatibleBitmap(NativeHandle dc, int width, int height) override;
@@ -53,6 +53,7 @@ public:
     unsigned RealizePalette(NativeHandle dc) override;
     bool BitBlt(NativeHandle dest, int x, int y, int width, int height, NativeHandle source,
                 int sourceX, int sourceY, std::uint32_t rop) override;
+    bool PatBlt(NativeHandle dest, int x, int y, int width, int height, std::uint32_t rop) override;
     bool DeleteDC(NativeHandle dc) override;
     bool DeleteObject(NativeHandle object) override;
     PicturePtr OleCreatePictureIndirect(const PictDesc& desc, bool own) override;

@@ -158,17 +158,12 @@ std::int32_t PixelsFromTwips(float twips, float twipsPerPixel) {
     return total / perPixel;  // truncates toward zero
 }
 
-// The part of the window on some monitor's area of the virtual screen; empty
-// (right <= left or bottom <= top) when none is.
-Rect32 Intersection(const Rect32& a, const Rect32& b) {
-    return Rect32{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-                  std::min(a.bottom, b.bottom)};
-}
 
 }  // namespace
 
 PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::int32_t left,
-                       std::int32_t top, std::int32_t width, std::int32_t height) {
+                       std::int32_t top, std::int32_t width, std::int32_t height,
+                       const std::vector<Rect32>& blackOut) {
     LogPalette256 paletteBuffer{};  // zero-filled for every call
     // Declared before the device contexts so that, on a failure, the bitmap and
     // palette are deleted only after they have been selected out.
@@ -203,6 +198,11 @@ PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::i
         if (!gdi.BitBlt(memory.Get(), 0, 0, width, height, source.Get(), left, top, gdi::kSrcCopy)) {
             throw CaptureError(L"画面を写せませんでした。");
         }
+        // What no monitor shows reads as whatever the copy left there.
+        for (const Rect32& part : blackOut) {
+            gdi.PatBlt(memory.Get(), part.left - left, part.top - top, part.right - part.left, part.bottom - part.top,
+                       gdi::kBlackness);
+        }
 
         pictureBitmap = bitmapSelection.Restore();
         if (withPalette) picturePalette = paletteSelection.Restore();
@@ -221,10 +221,13 @@ PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::i
 }
 
 PicturePtr CaptureFullScreen(GdiApi& gdi, const ScreenTwips& screen) {
-    const NativeHandle desktop = gdi.GetDesktopWindow();
+    const std::int32_t left = PixelsFromTwips(screen.left, screen.twipsPerPixelX);
+    const std::int32_t top = PixelsFromTwips(screen.top, screen.twipsPerPixelY);
     const std::int32_t width = PixelsFromTwips(screen.width, screen.twipsPerPixelX);
     const std::int32_t height = PixelsFromTwips(screen.height, screen.twipsPerPixelY);
-    return CaptureArea(gdi, desktop, false, 0, 0, width, height);
+    const Rect32 box{left, top, static_cast<std::int32_t>(std::int64_t{left} + width),
+                     static_cast<std::int32_t>(std::int64_t{top} + height)};
+    return CaptureArea(gdi, 0, true, left, top, width, height, UncoveredParts(box, gdi.MonitorRects()));
 }
 
 PicturePtr CaptureForegroundWindow(GdiApi& gdi) {
@@ -237,13 +240,14 @@ PicturePtr CaptureForegroundWindow(GdiApi& gdi) {
         throw CaptureError(L"手前のウィンドウの位置を読み取れません。");
     }
     const Rect32 shown = Intersection(bounds, gdi.VirtualScreen());
-    if (shown.right <= shown.left || shown.bottom <= shown.top) {
+    if (shown.Empty()) {
         throw CaptureError(L"手前のウィンドウが画面の外にあります。");
     }
     // From the screen, as it shows the window: its own device context reads
     // black where the window draws through DirectX and has no frame the
     // compositor draws.
-    return CaptureArea(gdi, 0, true, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top);
+    return CaptureArea(gdi, 0, true, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top,
+                       UncoveredParts(shown, gdi.MonitorRects()));
 }
 
 PicturePtr PictureFromBitmap(GdiApi& gdi, NativeHandle bitmap, NativeHandle palette) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "capture/gdi_api.h"
 #include "imaging/picture.h"
@@ -16,12 +17,16 @@ namespace scrimble::mdlCapture {
 // context. CaptureFailed when no bitmap can be made, the copy is refused or
 // no picture object can be made. Every device context taken is given back on
 // every path, and no bitmap or palette is left behind when this fails.
+// The parts of the area named in `blackOut` (screen coordinates) are painted
+// black after the copy.
 PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::int32_t left,
-                       std::int32_t top, std::int32_t width, std::int32_t height);
+                       std::int32_t top, std::int32_t width, std::int32_t height,
+                       const std::vector<Rect32>& blackOut = {});
 
-// The whole desktop, sized from the screen in twips: each value rounded to the
-// nearest integer (halves to even), size divided by twips per pixel with
-// truncation. OverflowError for a value outside 32 bits, CaptureFailed when a
+// The whole desktop, every monitor, from the screen: the virtual screen in
+// twips, each value rounded to the nearest integer (halves to even), then
+// divided by twips per pixel with truncation; what no monitor shows is black.
+// OverflowError for a value outside 32 bits, CaptureFailed when a
 // twips-per-pixel value rounds to zero.
 PicturePtr CaptureFullScreen(GdiApi& gdi, const ScreenTwips& screen);
 

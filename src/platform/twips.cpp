@@ -19,12 +19,14 @@ int WholeTwipsPerPixel(unsigned dpi) {
     return std::max(1, static_cast<int>(std::lround(kTwipsPerInch / Dpi(dpi))));
 }
 
-ScreenTwips ScreenInTwips(int widthPixels, int heightPixels, unsigned dpi) {
+ScreenTwips ScreenInTwips(int leftPixels, int topPixels, int widthPixels, int heightPixels, unsigned dpi) {
     const int perPixel = WholeTwipsPerPixel(dpi);
     ScreenTwips screen;
     screen.twipsPerPixelX = static_cast<float>(perPixel);
     screen.twipsPerPixelY = static_cast<float>(perPixel);
     // Exact: a float holds every whole number below 2^24.
+    screen.left = static_cast<float>(static_cast<double>(leftPixels) * perPixel);
+    screen.top = static_cast<float>(static_cast<double>(topPixels) * perPixel);
     screen.width = static_cast<float>(static_cast<double>(widthPixels) * perPixel);
     screen.height = static_cast<float>(static_cast<double>(heightPixels) * perPixel);
     return screen;

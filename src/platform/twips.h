@@ -5,8 +5,11 @@
 
 namespace scrimble {
 
-// Screen size in twips and twips per pixel, as single-precision values.
+// The screen (the virtual screen, around every monitor) in twips: its
+// top-left corner, its size, and twips per pixel, as single-precision values.
 struct ScreenTwips {
+    float left = 0;
+    float top = 0;
     float width = 0;
     float height = 0;
     float twipsPerPixelX = 0;
@@ -31,10 +34,10 @@ int LayoutToPixels(int twips, unsigned dpi);
 // as 96).
 int WholeTwipsPerPixel(unsigned dpi);
 
-// The screen in twips for the capture: whole twips per pixel and a size that
-// is an exact multiple of them, so that rounding each value and dividing
-// gives back the pixel size at any DPI.
-ScreenTwips ScreenInTwips(int widthPixels, int heightPixels, unsigned dpi);
+// The screen in twips for the capture: whole twips per pixel and a corner and
+// size that are exact multiples of them, so that rounding each value and
+// dividing gives back the pixels at any DPI.
+ScreenTwips ScreenInTwips(int leftPixels, int topPixels, int widthPixels, int heightPixels, unsigned dpi);
 
 // A window position in twips as pixels at the given (system) DPI, to the
 // nearest pixel, held within the position limit; NaN gives 0.

@@ -11,6 +11,7 @@
 #include "platform/errors.h"
 #include "platform/file_io.h"
 #include "platform/ole_win32.h"
+#include "platform/rect.h"
 #include "platform/twips.h"
 
 namespace scrimble::win32 {
@@ -110,6 +111,16 @@ std::optional<std::wstring> PathOfItem(PCIDLIST_ABSOLUTE item) {
     return path;
 }
 
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (::GetMonitorInfoW(monitor, &info)) {
+        const RECT& work = info.rcWork;
+        reinterpret_cast<std::vector<Rect32>*>(list)->push_back(Rect32{work.left, work.top, work.right, work.bottom});
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 WindowsServices::WindowsServices(MainWindow& window) : window_(window) { DisableTransitions(window.hwnd()); }
@@ -143,7 +154,10 @@ void WindowsServices::WaitForScreenUpdate() {
 }
 
 ScreenTwips WindowsServices::Screen() {
-    return twips::ScreenInTwips(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), SystemDpi());
+    // Every monitor, in physical pixels: the process is aware of each one's scale.
+    return twips::ScreenInTwips(::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                                SystemDpi());
 }
 
 NumberLocale WindowsServices::Locale() { return CurrentNumberLocale(); }
@@ -264,8 +278,12 @@ bool WindowsServices::PositionOnScreen(float leftTwips, float topTwips) {
     const UINT dpi = SystemDpi();
     const LONG left = twips::PositionToPixels(leftTwips, dpi);
     const LONG top = twips::PositionToPixels(topTwips, dpi);
-    RECT placed{left, top, left + (current.right - current.left), top + (current.bottom - current.top)};
-    return ::MonitorFromRect(&placed, MONITOR_DEFAULTTONULL) != nullptr;
+    const Rect32 placed{left, top, left + (current.right - current.left), top + (current.bottom - current.top)};
+    // Any monitor's, left of or above the primary too; a monitor that is gone
+    // has no work area, and the taskbar's part of one shows no window.
+    std::vector<Rect32> workAreas;
+    ::EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&workAreas));
+    return OverlapsAny(placed, workAreas);
 }
 
 }  // namespace scrimble::win32

@@ -58,7 +58,7 @@ public:
     void IdleWait(int milliseconds) override;
     long long TickMilliseconds() override { return Note("TickMilliseconds", tickMilliseconds); }
     void WaitForScreenUpdate() override { Note("WaitForScreenUpdate", 0); }
-    ScreenTwips Screen() override { return Note("Screen", ScreenTwips{15360, 11520, 15, 15}); }
+    ScreenTwips Screen() override { return Note("Screen", ScreenTwips{0, 0, 15360, 11520, 15, 15}); }
     NumberLocale Locale() override { return Note("Locale", locale); }
     void ClipboardSetPicture(const PicturePtr& picture) override;
     void MessageBox(const std::wstring& text) override { messageBoxes.push_back(Note("MessageBox", text)); }

@@ -8,7 +8,7 @@
 //
 // Handles have readable names: window DCs "dc1", memory DCs "mem1", bitmaps
 // "bmp1", palettes "pal1", what a new memory context starts with "stockbmp"
-// and "stockpal", the windows "desktop" and "fg".
+// and "stockpal", the foreground window "fg".
 #pragma once
 
 #include <algorithm>
@@ -45,7 +45,6 @@ class RecordingGdi : public GdiApi {
 
 public:
     // --- What the fake answers -------------------------------------------
-    const NativeHandle desktop = Make("desktop", false);
     NativeHandle foregroundWindow = Make("fg", false);
     int rasterCaps = 0;                // GetDeviceCaps(RASTERCAPS)
     int paletteSize = 0;               // GetDeviceCaps(SIZEPALETTE)
@@ -55,6 +54,7 @@ public:
     bool frameBoundsAnswered = false;  // a compositor that tells the frame
     Rect32 frameBounds{};
     Rect32 virtualScreen{0, 0, 1024, 768};
+    std::vector<Rect32> monitors{{0, 0, 1024, 768}};
     bool bitmapFails = false;          // CreateCompatibleBitmap gives 0
     bool copyFails = false;            // BitBlt refuses
     bool pictureFails = false;         // OleCreatePictureIndirect gives null
@@ -94,7 +94,6 @@ public:
         calls.push_back(Enter(call));
         return 1;
     }
-    NativeHandle GetDesktopWindow() override { return Returns(Enter("GetDesktopWindow"), desktop); }
     NativeHandle GetForegroundWindow() override { return Returns(Enter("GetForegroundWindow"), foregroundWindow); }
     bool GetWindowRect(NativeHandle window, Rect32& rect) override {
         calls.push_back(Enter("GetWindowRect", window) + (windowRectReadable ? " -> true" : " -> false"));
@@ -104,6 +103,12 @@ public:
     Rect32 VirtualScreen() override {
         calls.push_back(Enter("VirtualScreen") + " -> " + Text(virtualScreen));
         return virtualScreen;
+    }
+    std::vector<Rect32> MonitorRects() override {
+        std::string list;
+        for (const Rect32& m : monitors) list += (list.empty() ? "" : " ") + Text(m);
+        calls.push_back(Enter("MonitorRects") + " -> " + list);
+        return monitors;
     }
     bool GetExtendedFrameBounds(NativeHandle window, Rect32& rect) override {
         calls.push_back(Enter("GetExtendedFrameBounds", window) + (frameBoundsAnswered ? " -> true" : " -> false"));
@@ -145,6 +150,10 @@ public:
         calls.push_back(Enter("BitBlt", dest, x, y, width, height, source, sourceX, sourceY, Hex(rop, 8)) +
                         (copyFails ? " -> false" : ""));
         return !copyFails;
+    }
+    bool PatBlt(NativeHandle dest, int x, int y, int width, int height, std::uint32_t rop) override {
+        calls.push_back(Enter("PatBlt", dest, x, y, width, height, Hex(rop, 8)));
+        return true;
     }
     bool DeleteDC(NativeHandle dc) override {
         const std::string call = Signature("DeleteDC", dc);

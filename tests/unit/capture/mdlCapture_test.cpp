@@ -44,7 +44,7 @@ Lines CallsTo(const RecordingGdi& gdi, std::initializer_list<std::string> apis) 
 
 // The calls that show which window was copied, and how much of it.
 Lines WhatWasCopied(const RecordingGdi& gdi) {
-    return CallsTo(gdi, {"GetDesktopWindow", "GetForegroundWindow", "GetWindowRect", "GetWindowDC",
+    return CallsTo(gdi, {"GetForegroundWindow", "GetWindowRect", "GetDC", "GetWindowDC",
                          "CreateCompatibleBitmap", "BitBlt", "ReleaseDC"});
 }
 
@@ -199,53 +199,86 @@ TEST(CaptureArea, FailureAtAnyCallReleasesEverything) {
     }
 }
 
-TEST(CaptureFullScreen, CopiesTheDesktopRoundingTwipsHalfToEvenAndDividingTruncating) {
+TEST(CaptureFullScreen, CopiesTheScreenRoundingTwipsHalfToEvenAndDividingTruncating) {
     const std::pair<ScreenTwips, std::string> cases[] = {
-        {ScreenTwips{15360, 11520, 15, 15}, "1024, 768"},
-        {ScreenTwips{15367.5f, 11520, 15, 15}, "1024, 768"},     // 15368 / 15
-        {ScreenTwips{15374.5f, 11519.5f, 15, 15}, "1024, 768"},  // 15374 / 15, 11520 / 15
-        {ScreenTwips{15360, 11520, 14.5f, 15.5f}, "1097, 720"},  // divided by 14 and 16
-        {ScreenTwips{15359, 11519, 15, 15}, "1023, 767"},
+        {ScreenTwips{0, 0, 15360, 11520, 15, 15}, "1024, 768"},
+        {ScreenTwips{0, 0, 15367.5f, 11520, 15, 15}, "1024, 768"},     // 15368 / 15
+        {ScreenTwips{0, 0, 15374.5f, 11519.5f, 15, 15}, "1024, 768"},  // 15374 / 15, 11520 / 15
+        {ScreenTwips{0, 0, 15360, 11520, 14.5f, 15.5f}, "1097, 720"},  // divided by 14 and 16
+        {ScreenTwips{0, 0, 15359, 11519, 15, 15}, "1023, 767"},
     };
     for (const auto& [screen, size] : cases) {
         SCOPED_TRACE(screen.width);
         RecordingGdi gdi;
         EXPECT_NE(nullptr, mdlCapture::CaptureFullScreen(gdi, screen));
-        EXPECT_EQ((Lines{"GetDesktopWindow() -> desktop", "GetWindowDC(desktop) -> dc1",
-                         "CreateCompatibleBitmap(dc1, " + size + ") -> bmp1",
-                         "BitBlt(mem1, 0, 0, " + size + ", dc1, 0, 0, 0x00CC0020)", "ReleaseDC(desktop, dc1)"}),
+        EXPECT_EQ((Lines{"GetDC(0) -> dc1", "CreateCompatibleBitmap(dc1, " + size + ") -> bmp1",
+                         "BitBlt(mem1, 0, 0, " + size + ", dc1, 0, 0, 0x00CC0020)", "ReleaseDC(0, dc1)"}),
                   WhatWasCopied(gdi));
     }
 }
 
+// Every monitor in one copy of their bounding box; what none shows is black.
+TEST(CaptureFullScreen, TakesEveryMonitorAndBlackensWhatNoneShows) {
+    const struct { const char* what; std::vector<Rect32> monitors; std::string copy; Lines black; } cases[] = {
+        {"one monitor", {{0, 0, 1024, 768}}, "1024, 768, dc1, 0, 0", {}},
+        {"two side by side", {{0, 0, 1024, 768}, {1024, 0, 2048, 768}}, "2048, 768, dc1, 0, 0", {}},
+        {"one to the left, lower", {{0, 0, 1024, 768}, {-800, 168, 0, 768}}, "1824, 768, dc1, -800, 0",
+         {"PatBlt(mem1, 0, 0, 800, 168, 0x00000042)"}},
+        {"one above, narrower", {{0, 0, 1024, 768}, {100, -600, 900, 0}}, "1024, 1368, dc1, 0, -600",
+         {"PatBlt(mem1, 0, 0, 100, 600, 0x00000042)", "PatBlt(mem1, 900, 0, 124, 600, 0x00000042)"}},
+        {"different heights", {{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}}, "3200, 1080, dc1, 0, 0",
+         {"PatBlt(mem1, 1920, 1024, 1280, 56, 0x00000042)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingGdi gdi;
+        gdi.monitors = c.monitors;
+        Rect32 box = c.monitors[0];
+        for (const Rect32& m : c.monitors) {
+            box = {std::min(box.left, m.left), std::min(box.top, m.top), std::max(box.right, m.right),
+                   std::max(box.bottom, m.bottom)};
+        }
+        EXPECT_NE(nullptr, mdlCapture::CaptureFullScreen(
+                               gdi, twips::ScreenInTwips(box.left, box.top, box.right - box.left, box.bottom - box.top, 96)));
+        const Lines copies = CallsTo(gdi, {"BitBlt"});
+        ASSERT_EQ(1u, copies.size());
+        EXPECT_EQ("BitBlt(mem1, 0, 0, " + c.copy + ", 0x00CC0020)", copies[0]);
+        EXPECT_EQ(c.black, CallsTo(gdi, {"PatBlt"}));
+        EXPECT_EQ(Lines{}, gdi.misuse);
+    }
+}
+
 // The screen as Windows reports it at each display scale: the capture has the
-// screen's own pixel size, odd sizes too.
-TEST(CaptureFullScreen, ScreenInWholeTwipsGivesThePixelSizeAtEveryDpi) {
+// screen's own pixel size and place, odd sizes and corners left of and above
+// the primary monitor too.
+TEST(CaptureFullScreen, ScreenInWholeTwipsGivesThePixelsAtEveryDpi) {
     const std::pair<int, int> sizes[] = {{1024, 768}, {1023, 767}, {1366, 768}, {1920, 1080}, {1921, 1081},
                                          {2560, 1440}, {2879, 1619}, {3840, 2160}};
     for (unsigned dpi : {96u, 120u, 144u, 168u, 192u, 216u, 240u, 288u, 0u, 5760u}) {
         for (const auto& [width, height] : sizes) {
             SCOPED_TRACE(::testing::Message() << width << " x " << height << " at " << dpi << " DPI");
             RecordingGdi gdi;
-            EXPECT_NE(nullptr, mdlCapture::CaptureFullScreen(gdi, twips::ScreenInTwips(width, height, dpi)));
+            gdi.monitors = {{-width, -7, 0, height - 7}};
+            EXPECT_NE(nullptr, mdlCapture::CaptureFullScreen(gdi, twips::ScreenInTwips(-width, -7, width, height, dpi)));
             EXPECT_EQ(1, std::count(gdi.calls.begin(), gdi.calls.end(),
-                                    "CreateCompatibleBitmap(dc1, " + std::to_string(width) + ", " +
-                                        std::to_string(height) + ") -> bmp1"));
+                                    "BitBlt(mem1, 0, 0, " + std::to_string(width) + ", " + std::to_string(height) +
+                                        ", dc1, " + std::to_string(-width) + ", -7, 0x00CC0020)"));
         }
     }
 }
 
 TEST(CaptureFullScreen, BadScreenSizeFailsBeforeAnyDeviceContext) {
     const std::pair<ScreenTwips, int> cases[] = {
-        {ScreenTwips{15360, 11520, 0.4f, 15}, 480},  // twips per pixel rounds to 0: CaptureFailed
-        {ScreenTwips{3.0e9f, 11520, 15, 15}, 6},     // Overflow
-        {ScreenTwips{15360, std::nanf(""), 15, 15}, 6},
+        {ScreenTwips{0, 0, 15360, 11520, 0.4f, 15}, 480},  // twips per pixel rounds to 0: CaptureFailed
+        {ScreenTwips{0, 0, 3.0e9f, 11520, 15, 15}, 6},     // Overflow
+        {ScreenTwips{0, 0, 15360, std::nanf(""), 15, 15}, 6},
+        {ScreenTwips{-3.0e9f, 0, 15360, 11520, 15, 15}, 6},
     };
     for (const auto& [screen, error] : cases) {
         RecordingGdi gdi;
         const ScreenTwips& twips = screen;  // a binding cannot be captured before C++20
         EXPECT_EQ(error, test::ErrorNumberOf([&] { mdlCapture::CaptureFullScreen(gdi, twips); })) << twips.width;
-        EXPECT_EQ(Lines{"GetDesktopWindow() -> desktop"}, gdi.calls);
+        EXPECT_EQ(Lines{}, CallsTo(gdi, {"GetDC", "CreateCompatibleDC"}));
     }
 }
 
@@ -266,6 +299,7 @@ TEST(CaptureForegroundWindow, CopiesWhatTheScreenShowsOfTheWindow) {
         gdi.frameBoundsAnswered = c.frame;
         (c.frame ? gdi.frameBounds : gdi.windowRect) = c.bounds;
         gdi.virtualScreen = c.screen;
+        gdi.monitors = {c.screen};
         EXPECT_NE(nullptr, mdlCapture::CaptureForegroundWindow(gdi));
         Lines expected = {"GetForegroundWindow() -> fg", "GetExtendedFrameBounds(fg) -> " + std::string(c.frame ? "true" : "false")};
         if (!c.frame) expected.push_back("GetWindowRect(fg) -> true");
@@ -276,6 +310,18 @@ TEST(CaptureForegroundWindow, CopiesWhatTheScreenShowsOfTheWindow) {
                                           "CreateCompatibleBitmap", "BitBlt", "ReleaseDC"}));
         EXPECT_EQ(Lines{}, gdi.misuse);
     }
+}
+
+// A window across a corner of the virtual screen that no monitor shows.
+TEST(CaptureForegroundWindow, BlackensThePartNoMonitorShows) {
+    RecordingGdi gdi;
+    gdi.monitors = {{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}};
+    gdi.virtualScreen = {0, 0, 3200, 1080};
+    gdi.windowRect = {1800, 900, 2100, 1100};
+    EXPECT_NE(nullptr, mdlCapture::CaptureForegroundWindow(gdi));
+    EXPECT_EQ((Lines{"BitBlt(mem1, 0, 0, 300, 180, dc1, 1800, 900, 0x00CC0020)",
+                     "PatBlt(mem1, 120, 124, 180, 56, 0x00000042)"}),
+              CallsTo(gdi, {"BitBlt", "PatBlt"}));
 }
 
 TEST(CaptureForegroundWindow, NothingToCopyFailsBeforeAnyDeviceContext) {

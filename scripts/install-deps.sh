@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine to build and test Scrimble: the i686 and x86-64
 # MinGW-w64 toolchains, Wine (64- and 32-bit), an X server with xdotool,
-# Japanese fonts and locale, pytest, clang's fuzzer and sanitizer runtime and
-# valgrind. Idempotent: what is present is left alone. Must run as root to
-# change anything.
+# Japanese fonts and locale, pytest, clang's fuzzer and sanitizer runtime,
+# valgrind, and CUPS with a PDF printer that the printing tests start on a
+# private socket (Wine's winspool loads libcups of its own bitness at run
+# time; poppler-utils reads the PDFs back). Idempotent: what is present is
+# left alone. Must run as root to change anything.
 #   scripts/install-deps.sh            install what is missing
 #   scripts/install-deps.sh --check    only tell (exit 1 when something is missing)
 #   scripts/install-deps.sh --missing  list the packages that are not installed
@@ -19,6 +21,7 @@ need_pkgs=(
   wine wine64 wine32:i386
   xvfb xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   fonts-wine fonts-ipafont-gothic locales python3 python3-pytest
+  cups printer-driver-cups-pdf poppler-utils libcups2 libcups2:i386
 )
 if [ -n "${SCRIMBLE_DEPS_PKGS:-}" ]; then
   read -ra need_pkgs <<<"$SCRIMBLE_DEPS_PKGS"

@@ -47,7 +47,7 @@ def main():
     display = os.environ.get("DISPLAY")
     if not options.headless and not options.screenshot and display_usable(display):
         session = rig.Session(display=display, prefix=os.path.join(rig.BUILD, "wine-run"),
-                              workdir=os.path.join(rig.BUILD, "run"))
+                              workdir=os.path.join(rig.BUILD, "run"), printer="system")
         try:
             print(f"Scrimble is running on {display}; close its window to end.")
             session.app.wait()

@@ -82,6 +82,8 @@ RuntimeError ShellOpenError(const std::wstring& target) {
     return {ErrorCode::ShellOpenFailed, L"開けませんでした: " + target};
 }
 
+RuntimeError PrintError(const std::wstring& why) { return {ErrorCode::PrintFailed, L"印刷できませんでした。" + why}; }
+
 std::optional<std::wstring> FailureMessage(const std::function<void()>& fn) {
     try {
         fn();
@@ -95,8 +97,8 @@ std::optional<std::wstring> FailureMessage(const std::function<void()>& fn) {
     }
 }
 
-RuntimeError PictureEncodeError() {
-    return {ErrorCode::PictureEncodeFailed, L"画像を BMP 形式に変換できません。"};
+RuntimeError PictureEncodeError(const std::wstring& format) {
+    return {ErrorCode::PictureEncodeFailed, L"画像を " + format + L" 形式に変換できません。"};
 }
 
 }  // namespace scrimble

@@ -28,6 +28,7 @@ enum class ErrorCode : int {
     PictureEncodeFailed = 481, // a picture that cannot be turned into a BMP file
     WindowCreationFailed = 482, // the window, a control or what they need
     ShellOpenFailed = 483,     // the shell could not open a folder or an address
+    PrintFailed = 484,         // no printer, or the printer refused the page
 };
 
 class RuntimeError : public std::exception {
@@ -67,11 +68,13 @@ RuntimeError ReservedFileNameError(const std::wstring& name);
 RuntimeError FileNameCharacterError(const std::wstring& name);
 RuntimeError ClipboardBusyError();
 RuntimeError ClipboardRefusedError();
-RuntimeError PictureEncodeError();
+RuntimeError PictureEncodeError(const std::wstring& format = L"BMP");
 RuntimeError UnstorableFolderError(const std::wstring& folder);
 // `part` names what could not be made: a control's name, "フォント"...
 RuntimeError WindowCreationError(const std::wstring& part);
 RuntimeError ShellOpenError(const std::wstring& target);
+// `why`: "プリンターが設定されていません。" and the like.
+RuntimeError PrintError(const std::wstring& why);
 
 // Runs fn and returns the message for what it threw ("number : description";
 // an exception of another kind as out of memory or an internal error), or

@@ -55,7 +55,7 @@ private:
 struct GdiObjectDeleter {
     void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
 };
-struct MemoryDcDeleter {
+struct CreatedDcDeleter {
     void operator()(HDC dc) const { ::DeleteDC(dc); }
 };
 struct KernelHandleDeleter {
@@ -77,7 +77,8 @@ using UniqueFont = UniqueHandle<HFONT, GdiObjectDeleter>;
 using UniqueBitmap = UniqueHandle<HBITMAP, GdiObjectDeleter>;
 using UniqueBrush = UniqueHandle<HBRUSH, GdiObjectDeleter>;
 using UniquePalette = UniqueHandle<HPALETTE, GdiObjectDeleter>;
-using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcDeleter>;
+using UniqueMemoryDc = UniqueHandle<HDC, CreatedDcDeleter>;
+using UniquePrinterDc = UniqueHandle<HDC, CreatedDcDeleter>;  // from the print dialog
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleDeleter>;
 using UniqueFile = UniqueHandle<HANDLE, FileDeleter>;  // CreateFileW
 using UniqueFind = UniqueHandle<HANDLE, FindDeleter>;  // FindFirstFileW

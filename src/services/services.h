@@ -6,6 +6,7 @@
 #include <string>
 
 #include "imaging/picture.h"
+#include "imaging/picture_format.h"
 #include "platform/conversions.h"
 #include "platform/twips.h"
 
@@ -45,9 +46,24 @@ public:
     // Modal message box with an OK button and the application title.
     virtual void MessageBox(const std::wstring& text) = 0;
 
-    // Writes the picture as a BMP file, replacing a file of that name only once
-    // the new one is complete. Throws FileWriteError.
-    virtual void SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) = 0;
+    // Writes the picture as a file of that format, replacing a file of that
+    // name only once the new one is complete. Throws FileWriteError, or
+    // PictureEncodeError when the picture cannot be put in that format.
+    virtual void SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format) = 0;
+    // The system's Save As dialog, opened in `folder` with `name` proposed and
+    // the types PNG (first), JPEG and BMP; the chosen type decides the format,
+    // and the path has its extension. nullopt when cancelled.
+    struct SaveAsChoice {
+        std::wstring path;
+        PictureFormat format;
+    };
+    virtual std::optional<SaveAsChoice> ChooseSaveAs(NativeHandle owner, const std::wstring& folder,
+                                                     const std::wstring& name) = 0;
+    // The system's print dialog, then the picture on one page, fitted to the
+    // printable area and centred, the job named `documentName`. False when
+    // cancelled; PrintError when there is no printer or the printer fails.
+    virtual bool PrintPicture(NativeHandle owner, const PicturePtr& picture, const std::wstring& documentName) = 0;
+
     // Length of a file in bytes; throws FileNotFoundError.
     virtual long long FileLength(const std::wstring& path) = 0;
     // Deletes what writes cut short left in the folder ("" = the current

@@ -7,7 +7,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "imaging/bmp_writer_win32.h"
+#include "imaging/picture_file_win32.h"
 #include "platform/errors.h"
 #include "platform/file_io.h"
 #include "platform/ole_win32.h"
@@ -189,9 +189,9 @@ void WindowsServices::MessageBox(const std::wstring& text) {
     ::MessageBoxW(owner, text.c_str(), kApplicationTitle, MB_OK);
 }
 
-void WindowsServices::SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) {
+void WindowsServices::SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format) {
     if (!picture) throw RuntimeError(ErrorCode::PictureEncodeFailed, L"保存する画像がありません。");
-    scrimble::SavePictureAsBmp(*picture, path);
+    scrimble::SavePicture(*picture, path, format);
 }
 
 long long WindowsServices::FileLength(const std::wstring& path) { return scrimble::FileLength(path); }

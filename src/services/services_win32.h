@@ -21,7 +21,10 @@ public:
     NumberLocale Locale() override;
     void ClipboardSetPicture(const PicturePtr& picture) override;
     void MessageBox(const std::wstring& text) override;
-    void SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) override;
+    void SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format) override;
+    std::optional<SaveAsChoice> ChooseSaveAs(NativeHandle owner, const std::wstring& folder,
+                                             const std::wstring& name) override;
+    bool PrintPicture(NativeHandle owner, const PicturePtr& picture, const std::wstring& documentName) override;
     long long FileLength(const std::wstring& path) override;
     void RemoveStaleScratchFiles(const std::wstring& folder) override;
     int KeyboardSubtype() override;

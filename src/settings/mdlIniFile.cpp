@@ -19,15 +19,16 @@ constexpr size_t kKeyFieldLength = 11;
 // applied once may have met a passing failure, one that fails twice never will.
 constexpr int kReadingAttempts = 3;
 
-enum class Setting { FormTop, FormLeft, TimerKind, TimerTime, Clip, AutoSave, Path, File, Number, Step };
+enum class Setting { FormTop, FormLeft, TimerKind, TimerTime, Clip, AutoSave, Path, File, Number, Step, Format };
 
 struct KeyField {
     Setting setting;
     std::string_view field;  // key name padded to 10 characters, then ":" (ASCII)
 };
 
-// In the order the writer puts them.
-constexpr std::array<KeyField, 10> kKeyFields = {{
+// In the order the writer puts them. The format came after the first ten: a
+// reader of ten lines skips it, and a file of ten reads as BMP.
+constexpr std::array<KeyField, 11> kKeyFields = {{
     {Setting::FormTop, "FormTop   :"},
     {Setting::FormLeft, "FormLeft  :"},
     {Setting::TimerKind, "TimerKind :"},
@@ -38,6 +39,7 @@ constexpr std::array<KeyField, 10> kKeyFields = {{
     {Setting::File, "File      :"},
     {Setting::Number, "No        :"},
     {Setting::Step, "Up        :"},
+    {Setting::Format, "Format    :"},
 }};
 
 // The setting a line of the file is for, found from its bytes. The keys are
@@ -58,15 +60,28 @@ std::optional<Setting> FindSetting(std::string_view lineBytes) {
 // character, so the value's bytes start right after it.
 std::wstring LineValue(std::string_view lineBytes) { return AnsiToWide(lineBytes.substr(kKeyFieldLength)); }
 
-// The eight controls the file fills, looked up once for a whole reading or
+// The nine controls the file fills, looked up once for a whole reading or
 // writing rather than for every line.
 struct SettingControls {
     explicit SettingControls(forms::Form& form)
         : timerKind(form.Get("cboTimer")), timerTime(form.Get("cboTime")), clip(form.Get("chkClip")),
           autoSave(form.Get("chkAutoSave")), path(form.Get("lblPath")), file(form.Get("txtFile")),
-          number(form.Get("txtNumber")), step(form.Get("txtUp")) {}
-    forms::Control &timerKind, &timerTime, &clip, &autoSave, &path, &file, &number, &step;
+          number(form.Get("txtNumber")), step(form.Get("txtUp")), format(form.Get("cboFormat")) {}
+    forms::Control &timerKind, &timerTime, &clip, &autoSave, &path, &file, &number, &step, &format;
 };
+
+constexpr int kBmpIndex = 0;
+constexpr int kPngIndex = 1;
+
+// PNG by its name in any case; anything else, a format of a later version
+// too, as BMP rather than a reason to drop the whole file.
+int FormatIndexFromText(const std::wstring& value) {
+    std::wstring name = value;
+    for (wchar_t& c : name) {
+        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    return name == NameOf(PictureFormat::Png) ? kPngIndex : kBmpIndex;
+}
 
 // The window is moved only after the whole file has been applied, so a file
 // that fails half-way never moves it, and a position nobody could see is
@@ -118,6 +133,9 @@ void ApplyValue(const SettingControls& controls, Setting setting, const std::wst
         case Setting::Step:
             controls.step.SetText(value);  // and this one its first 3
             break;
+        case Setting::Format:
+            controls.format.SetListIndex(FormatIndexFromText(value));
+            break;
     }
 }
 
@@ -133,6 +151,7 @@ std::string ReadFile(WholeFiles& files, const std::wstring& path) {
 void Apply(forms::Form& form, const SettingControls& controls, std::string_view bytes, const NumberLocale& locale,
            const PositionVisible& positionVisible) {
     PendingPosition position{form.Left(), form.Top(), false};
+    controls.format.SetListIndex(kBmpIndex);  // a file of the ten first lines says nothing of it
     std::string_view rest = bytes;
     std::string_view lineBytes;
     while (TakeLine(rest, lineBytes)) {
@@ -163,7 +182,8 @@ public:
           path_(controls.path.Caption()),
           file_(controls.file.Text()),
           number_(controls.number.Text()),
-          step_(controls.step.Text()) {}
+          step_(controls.step.Text()),
+          format_(controls.format.ListIndex()) {}
 
     void Restore(forms::Form& form, const SettingControls& controls) const {
         form.SetLeft(left_);
@@ -176,6 +196,7 @@ public:
         controls.file.SetText(file_);
         controls.number.SetText(number_);
         controls.step.SetText(step_);
+        controls.format.SetListIndex(format_);
     }
 
 private:
@@ -189,6 +210,7 @@ private:
     std::wstring file_;
     std::wstring number_;
     std::wstring step_;
+    int format_;
 };
 
 std::wstring ListPositionText(forms::Control& list) {
@@ -197,7 +219,7 @@ std::wstring ListPositionText(forms::Control& list) {
     return IntToText(AddInt16(static_cast<int16_t>(index), 1));
 }
 
-// The ten lines for these values in file order, each ending in CR LF.
+// The lines for these values in file order, each ending in CR LF.
 std::string FileBytes(const std::array<std::wstring, kKeyFields.size()>& values) {
     size_t length = 0;
     for (const std::wstring& value : values) length += kKeyFieldLength + value.size() + 2;
@@ -243,8 +265,8 @@ std::wstring DefaultSaveFolder(Services& services) {
 }
 
 std::string DefaultFileBytes(const std::wstring& saveFolder) {
-    const std::array<std::wstring, 10> values = {
-        L"10", L"10", L"1", L"5", L"1", L"1", saveFolder, L"Screen", L"01", L"10",
+    const std::array<std::wstring, kKeyFields.size()> values = {
+        L"10", L"10", L"1", L"5", L"1", L"1", saveFolder, L"Screen", L"01", L"10", NameOf(PictureFormat::Bmp),
     };
     return FileBytes(values);
 }
@@ -296,7 +318,7 @@ bool IniFileRead(forms::Form& form, Services& services, const std::wstring& path
 void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path, WholeFiles& files) {
     const NumberLocale locale = services.Locale();
     const SettingControls controls(form);
-    const std::array<std::wstring, 10> values = {
+    const std::array<std::wstring, kKeyFields.size()> values = {
         SingleToText(form.Top(), locale),
         SingleToText(form.Left(), locale),
         ListPositionText(controls.timerKind),
@@ -307,6 +329,7 @@ void IniFileWrite(forms::Form& form, Services& services, const std::wstring& pat
         controls.file.Text(),
         controls.number.Text(),
         controls.step.Text(),
+        NameOf(controls.format.ListIndex() == kPngIndex ? PictureFormat::Png : PictureFormat::Bmp),
     };
     files.Replace(path, FileBytes(values));
 }

@@ -1,4 +1,5 @@
-// The settings file Scrimble.ini: ten fixed-column lines ("FormTop   :10"),
+// The settings file Scrimble.ini: eleven fixed-column lines ("FormTop   :10";
+// the auto-save format last, after the ten of the first version),
 // read into the main window's controls at load and written back at unload.
 // The controls are the only store; nothing is kept in memory between the two.
 #pragma once
@@ -8,6 +9,7 @@
 #include <string_view>
 
 #include "forms/form.h"
+#include "imaging/picture_format.h"
 #include "platform/file_io.h"
 #include "services/services.h"
 
@@ -35,7 +37,7 @@ using PositionVisible = std::function<bool(float leftTwips, float topTwips)>;
 bool IniFileRead(forms::Form& form, Services& services, const std::wstring& path = kDefaultPath,
                  const PositionVisible& positionVisible = {}, WholeFiles& files = DiskFiles());
 
-// Replaces the file with the ten lines taken from the controls. The old file
+// Replaces the file with the eleven lines taken from the controls. The old file
 // stays whole if the write fails; the failure is thrown (FileWriteError).
 void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path = kDefaultPath,
                   WholeFiles& files = DiskFiles());
@@ -61,7 +63,7 @@ std::wstring DefaultDrive(int keyboardSubtype);
 // on Windows Vista and later.
 std::wstring DefaultSaveFolder(Services& services);
 
-// The ten default lines with this save folder, each ending in CR LF, in the
+// The eleven default lines with this save folder, each ending in CR LF, in the
 // ANSI code page.
 std::string DefaultFileBytes(const std::wstring& saveFolder);
 

@@ -16,6 +16,9 @@ constexpr int kKeyF1 = 112;
 constexpr int kKeyF2 = 113;
 constexpr int kKeyF4 = 115;
 constexpr int kKeyF12 = 123;
+constexpr int kKeyP = 'P';
+constexpr int kKeyS = 'S';
+constexpr int kShiftCtrl = 2;
 
 constexpr const wchar_t* kSettingsNotKept = L"設定ファイルに書き込めないため、設定は保存されません。";
 
@@ -48,6 +51,8 @@ frmMain::frmMain(forms::Form& form, Services& services, CaptureSources capture)
       cmdActiveWindow(form.Get("cmdActiveWindow")),
       cmdFullScreen(form.Get("cmdFullScreen")),
       imgPicArea(form.Get("imgPicArea")),
+      cboFormat(form.Get("cboFormat")),
+      lblFormat(form.Get("lblFormat")),
       capture_(std::move(capture)) {
     WireEvents();
 }
@@ -68,6 +73,8 @@ void frmMain::WireEvents() {
     cmdPath.Click = [this] { cmdPath_Click(); };
     cmdExplorer.Click = [this] { cmdExplorer_Click(); };
     cmdHome.Click = [this] { cmdHome_Click(); };
+    cmdSave.Click = [this] { cmdSave_Click(); };
+    cmdPrint.Click = [this] { cmdPrint_Click(); };
 }
 
 void frmMain::Form_Load() {
@@ -98,6 +105,13 @@ void frmMain::Form_Unload() {
 }
 
 void frmMain::Form_KeyDown(int& keyCode, int shift) {
+    if (shift == kShiftCtrl && (keyCode == kKeyS || keyCode == kKeyP)) {
+        const bool save = keyCode == kKeyS;
+        keyCode = 0;  // taken: a text box gets no control character
+        if (save && cmdSave.Enabled()) cmdSave_Click();
+        if (!save && cmdPrint.Enabled()) cmdPrint_Click();
+        return;
+    }
     if (shift != 0) return;
     switch (keyCode) {
         case kKeyF1: cmdFullScreen_Click(); break;

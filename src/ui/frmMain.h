@@ -49,6 +49,8 @@ public:
     forms::Control& cmdActiveWindow;
     forms::Control& cmdFullScreen;
     forms::Control& imgPicArea;
+    forms::Control& cboFormat;
+    forms::Control& lblFormat;
 
     // Window events.
     void Form_Load();
@@ -65,6 +67,8 @@ public:
 
     // Numbered auto-save.
     void CaptureSave();
+    // The format auto-save writes: what cboFormat shows.
+    PictureFormat AutoSaveFormat() const;
     void chkAutoSave_Click();
 
     // Small rules of the window.
@@ -74,6 +78,11 @@ public:
     void txtUp_GotFocus();
     void txtNumber_LostFocus();
     void txtUp_LostFocus();
+
+    // The picture in the preview: Save As and Print, usable once there is one.
+    void cmdSave_Click();
+    void cmdPrint_Click();
+    void UpdatePictureCommands();
 
     // Folder choice and shell launches.
     void cmdPath_Click();
@@ -95,7 +104,13 @@ private:
     static void SelectToEnd(forms::Control& box);
     void RequireNumber(forms::Control& box);
 
+    // The name the picture would have as a numbered file, without extension.
+    std::wstring PictureName() const;
+
     CaptureSources capture_;
+    // The last file auto-save wrote, without its extension: the name Save As
+    // and printing give the picture. Empty before the first.
+    std::wstring lastSavedName_;
     // The box the focus is being handed back to, so that the other number
     // box's focus-lost rule does not hand it back again. Cleared when that
     // box gets the focus, and wherever the request is dropped: the box

@@ -1,6 +1,7 @@
 // Numbered auto-save: writes the preview's picture as folder + name + number
-// + ".bmp", advances the number by the step at the same width, and reports
+// + ".bmp" (or ".png"), advances the number by the step at the same width, and reports
 // the outcome in the preview's tooltip and the status bar.
+#include <cwchar>
 #include <optional>
 #include <string>
 
@@ -30,7 +31,8 @@ void frmMain::CaptureSave() {
         const std::wstring zeroMask(number.size(), L'0');
 
         const std::wstring folder = SaveFolder();
-        const std::wstring fileName = txtFile.Text() + FormatZeroPadded(number, zeroMask, locale) + L".bmp";
+        const PictureFormat format = AutoSaveFormat();
+        const std::wstring fileName = txtFile.Text() + FormatZeroPadded(number, zeroMask, locale) + ExtensionOf(format);
         RequireUsableFileName(fileName);  // else Windows may write nothing and report no error
         const std::wstring fullPath = folder + fileName;
         // The next number first: a file written under a number that cannot
@@ -43,8 +45,9 @@ void frmMain::CaptureSave() {
             nextNumber = FormatZeroPadded(AddInt16(step, current), zeroMask);
         }
 
-        services.SavePictureAsBmp(imgPicArea.Picture(), fullPath);
+        services.SavePicture(imgPicArea.Picture(), fullPath, format);
         imgPicArea.SetToolTipText(fullPath);
+        lastSavedName_ = fileName.substr(0, fileName.size() - std::wcslen(ExtensionOf(format)));
         if (nextNumber) txtNumber.SetText(*nextNumber);
         lblNumber.SetCaption(kNextNumberCaption);
         StatusBar1.SetText(L" " + fileName + SizeText(fullPath, locale));
@@ -53,6 +56,10 @@ void frmMain::CaptureSave() {
         imgPicArea.SetToolTipText(kSaveFailed);
         StatusBar1.SetText(kSaveFailed);
     }
+}
+
+PictureFormat frmMain::AutoSaveFormat() const {
+    return cboFormat.ListIndex() == 1 ? PictureFormat::Png : PictureFormat::Bmp;
 }
 
 std::wstring frmMain::SizeText(const std::wstring& path, const NumberLocale& locale) {
@@ -72,8 +79,8 @@ std::wstring frmMain::SaveFolder() const {
 
 void frmMain::chkAutoSave_Click() {
     const bool enabled = chkAutoSave.Value() == 1;
-    forms::Control* const fields[] = {&lblSvPath, &lblFile,   &lblNumber, &lblUp,  &lblPath,
-                                      &txtFile,   &txtNumber, &txtUp,     &cmdPath};
+    forms::Control* const fields[] = {&lblSvPath, &lblFile, &lblNumber, &lblUp,   &lblPath, &lblFormat,
+                                      &txtFile,   &txtNumber, &txtUp,   &cmdPath, &cboFormat};
     for (forms::Control* field : fields) field->SetEnabled(enabled);
     // A focus request for a disabled number box is dropped: none is on its
     // way back any more.

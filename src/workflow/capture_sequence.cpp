@@ -82,6 +82,7 @@ void frmMain::Capture(const int16_t& intCaptureKind) {
     } else if (intCaptureKind == kCaptureForegroundWindow) {
         imgPicArea.SetPicture(capture_.foregroundWindow());
     }
+    UpdatePictureCommands();
     if (chkClip.Value() == 1) services.ClipboardSetPicture(imgPicArea.Picture());
 }
 

@@ -10,7 +10,6 @@ the steps of a command, so the probe can neither see nor time the hide and
 the show. The X server can.
 """
 
-import fcntl
 import json
 import os
 import struct
@@ -40,8 +39,9 @@ SAVE_FAILED = "保存できませんでした。"
 
 
 def settings(timer_kind=1, timer_time=2, clip=1, auto_save=0, path="C:\\", file="Screen",
-             number="01", up="10"):
-    """Scrimble.ini text: ten fixed-column lines (the rig writes CR LF, cp932)."""
+             number="01", up="10", format=None):
+    """Scrimble.ini text: the ten fixed-column lines of the first version, and
+    the auto-save format where one is given (the rig writes CR LF, cp932)."""
     return "\n".join([
         "FormTop   :10",
         "FormLeft  :10",
@@ -53,7 +53,7 @@ def settings(timer_kind=1, timer_time=2, clip=1, auto_save=0, path="C:\\", file=
         f"File      :{file}",
         f"No        :{number}",
         f"Up        :{up}",
-    ]) + "\n"
+    ] + ([f"Format    :{format}"] if format else [])) + "\n"
 
 
 def rgb_hex(rgb):
@@ -64,20 +64,8 @@ def rgb_hex(rgb):
 
 def fixture_exe():
     """Builds the 64-bit fixture program once; rebuilt when its source is newer."""
-    os.makedirs(os.path.dirname(FIXTURE_EXE), exist_ok=True)
-    with open(FIXTURE_EXE + ".lock", "w") as lock:
-        fcntl.flock(lock, fcntl.LOCK_EX)
-        if (os.path.exists(FIXTURE_EXE)
-                and os.path.getmtime(FIXTURE_EXE) >= os.path.getmtime(FIXTURE_SOURCE)):
-            return FIXTURE_EXE
-        partial = FIXTURE_EXE + f".partial-{os.getpid()}"
-        result = subprocess.run([FIXTURE_COMPILER, "-std=c++17", "-O2", "-municode", "-static",
-                                 "-o", partial, FIXTURE_SOURCE, "-lgdi32", "-luser32"],
-                                capture_output=True, text=True, timeout=300)
-        if result.returncode != 0:
-            raise rig.RigError(f"cannot build {FIXTURE_SOURCE}:\n{result.stderr[-2000:]}")
-        os.replace(partial, FIXTURE_EXE)
-        return FIXTURE_EXE
+    return rig.build_fixture(FIXTURE_SOURCE, FIXTURE_EXE, FIXTURE_COMPILER, "-municode", "-lgdi32",
+                             "-luser32")
 
 
 def drive_c_folder(app, name):

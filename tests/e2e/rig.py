@@ -8,12 +8,13 @@ lets a test drive it with xdotool and look inside it with scrimble-probe.
 
 Session(depth=24, width=1024, height=768, ini=None, start=True, exe=None,
         title="Scrimble β", display=None, prefix=None, workdir=None, probe32=False,
-        dpi=None)
+        dpi=None, dwm_standin=False)
   lifecycle  launch() spawn() alive() exit_code() wait_exit(timeout, proc)
              stop() (also on leaving a with block)
   inspect    tree() controls() focus() focused_id() clipboard(points) text_fit()
              msgboxes() press_msgbox("OK") windows() probe(cmd, ...)
              probe32(cmd, ...) (32-bit build; clipboard() uses it for bitmaps)
+             dwm_calls() (with dwm_standin)
   input      key(*keys) type(text) click(x, y) click_control(id)
              click_screen(x, y)
   files      workdir, read_file(name) write_file(name, text) opened_urls()
@@ -36,6 +37,8 @@ import subprocess
 import tempfile
 import time
 
+import printing
+
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 BUILD = os.path.join(ROOT, "build")
 # The program under test; the suite's conftest sets it from --arch / --exe.
@@ -57,7 +60,7 @@ CONTROL_IDS = {name: 1000 + row for row, name in enumerate([
     "cmdHome", "cmdPrint", "chkAutoSave", "cmdExplorer", "chkClip", "fraAutoSave", "txtFile",
     "txtNumber", "txtUp", "cmdPath", "lblPath", "lblSvPath", "lblFile", "lblNumber", "lblUp",
     "fraTimer", "cboTime", "cboTimer", "Label1", "StatusBar1", "cmdSave", "cmdActiveWindow",
-    "cmdFullScreen", "imgPicArea"])}
+    "cmdFullScreen", "imgPicArea", "cboFormat", "lblFormat"])}
 
 WINE = "/usr/lib/wine/wine"        # 32-bit loader (through qemu where the kernel lacks i386)
 WINE64 = "/usr/lib/wine/wine64"    # 64-bit loader
@@ -73,6 +76,36 @@ DOUBLE_CLICK_SECONDS = 0.6
 
 class RigError(Exception):
     """The rig itself could not do what a test asked (not a test failure)."""
+
+
+def build_fixture(source, output, compiler, *flags):
+    """Compiles a test fixture once; again when its source is newer. Several
+    test runs may ask at once."""
+    os.makedirs(os.path.dirname(output), exist_ok=True)
+    with open(output + ".lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if os.path.exists(output) and os.path.getmtime(output) >= os.path.getmtime(source):
+            return output
+        partial = output + f".partial-{os.getpid()}"
+        result = subprocess.run([compiler, "-std=c++17", "-O2", "-static", "-o", partial, source,
+                                 *flags], capture_output=True, text=True, timeout=300)
+        if result.returncode != 0:
+            raise RigError(f"cannot build {source}:\n{result.stderr[-2000:]}")
+        os.replace(partial, output)
+        return output
+
+
+DWM_STANDIN_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fixtures",
+                                  "dwmapi_standin.cpp")
+
+
+def dwm_standin_dll(bits):
+    """The stand-in dwmapi.dll for 32- or 64-bit processes (see its source);
+    --kill-at gives the i686 exports their plain names."""
+    cpu = "x86_64" if bits == 64 else "i686"
+    output = os.path.join(BUILD, "e2e-fixtures", f"dwmapi-{cpu}.dll")
+    return build_fixture(DWM_STANDIN_SOURCE, output, f"{cpu}-w64-mingw32-g++-posix", "-shared",
+                         "-Wl,--kill-at")
 
 
 def wine_env(prefix, display, extra_path=None):
@@ -306,12 +339,19 @@ class Session:
     probe32 = start the 32-bit probe at once, alongside the program, for
     tests that read the clipboard (otherwise it starts at the first need);
     dpi = the display scale in dots per inch (96 = 100 %), written into the
-    prefix before anything of Wine starts in it.
+    prefix before anything of Wine starts in it; dwm_standin = put the
+    stand-in dwmapi.dll (fixtures/dwmapi_standin.cpp) in the system folder of
+    the program's architecture and have Wine load it instead of its own, so
+    that the program sees a compositor as on Windows 10 and 11, and log its
+    calls (dwm_calls()); printer = "pdf" starts a CUPS server of the
+    session's own with a PDF printer as the default (self.cups: where the
+    PDFs land, see printing.py), "none" leaves Wine without any printer (the
+    tests' default: none of the machine's), "system" the machine's own.
     """
 
     def __init__(self, depth=24, width=1024, height=768, ini=None, start=True, exe=None,
                  title=TITLE, log=print, display=None, prefix=None, workdir=None,
-                 probe32=False, dpi=None):
+                 probe32=False, dpi=None, dwm_standin=False, printer="none"):
         self.title = title
         self.exe = os.path.abspath(exe or SCRIMBLE_EXE)
         self.log = log
@@ -324,6 +364,8 @@ class Session:
         self.x11_window = None
         self.xvfb = None
         self._last_click = None
+        self.dwm_log = None
+        self.cups = None
         self.dir = tempfile.mkdtemp(prefix="scrimble-e2e-")
         try:
             self.workdir = os.path.abspath(workdir or os.path.join(self.dir, "work"))
@@ -348,6 +390,15 @@ class Session:
                 shutil.rmtree(self.prefix, ignore_errors=True)
                 copy_prefix(self.prefix)
             self.env = wine_env(self.prefix, self.display, self.bin)
+            # Wine reads the printers once, in the first process of the
+            # prefix that asks: the server is chosen before any starts.
+            if printer == "pdf":
+                self.cups = printing.start_cups(self.dir)
+                self.env.update(self.cups.env)
+            elif printer == "none":
+                self.env.update(printing.no_printer_env(self.dir))
+            if dwm_standin:
+                self._install_dwm_standin()
             if dpi is not None:
                 self.set_dpi(dpi)
             self.probe_proc = Probe(self.env, os.path.join(self.dir, "probe.log"))
@@ -364,6 +415,41 @@ class Session:
         subprocess.run([WINE64, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
                         "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=self.env, check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def _install_dwm_standin(self):
+        bits = 64 if loader_for(self.exe) == WINE64 else 32
+        # A 32-bit process's system folder is syswow64 (file system redirection).
+        target = os.path.join(self.prefix, "drive_c", "windows",
+                              "system32" if bits == 64 else "syswow64", "dwmapi.dll")
+        # The prefix's DLL folders are hard links into the template: replace
+        # the link, never write through it.
+        if os.path.lexists(target):
+            os.unlink(target)
+        shutil.copyfile(dwm_standin_dll(bits), target)
+        self.dwm_log = os.path.join(self.dir, "dwm.log")
+        self.env["SCRIMBLE_DWM_LOG"] = "Z:" + self.dwm_log.replace("/", "\\")
+        self.env["WINEDLLOVERRIDES"] += ";dwmapi=n"
+
+    def dwm_calls(self):
+        """The stand-in dwmapi.dll's calls so far, oldest first, as
+        (function, hwnd, attribute, value): hwnd 0 and attribute -1 where the
+        function takes none, value the first DWORD passed in or None."""
+        if self.dwm_log is None:
+            raise RigError("no stand-in dwmapi.dll in this session (dwm_standin=True)")
+        try:
+            with open(self.dwm_log, encoding="ascii") as f:
+                lines = f.read().splitlines()
+        except FileNotFoundError:
+            return []
+        calls = []
+        for line in lines:
+            try:
+                function, hwnd, attribute, value = line.split()
+                calls.append((function, int(hwnd), int(attribute),
+                              None if value == "-" else int(value)))
+            except ValueError:
+                raise RigError(f"{self.dwm_log}: unreadable line {line!r}") from None
+        return calls
 
     # -- lifecycle
 
@@ -440,6 +526,9 @@ class Session:
         for log in self._logs:
             log.close()
         self._logs = []
+        if self.cups is not None:
+            printing.stop_cups(self.cups)
+            self.cups = None
         if self.xvfb is not None:
             self.xvfb.stop()
             self.xvfb = None

@@ -1,5 +1,5 @@
 """Numbered auto-save end to end: each capture written as folder + name +
-number + ".bmp", the number advanced by the step, the outcome in the status
+number + ".bmp" (or ".png"), the number advanced by the step, the outcome in the status
 bar; an existing file replaced whole; a missing folder reported and left
 missing.
 
@@ -9,9 +9,10 @@ can be traced to its own capture.
 
 import os
 import shutil
+import subprocess
 
 import rig
-from capture_tools import (CHK_AUTO_SAVE, CMD_ACTIVE_WINDOW, LBL_NUMBER, NOT_SAVED, SAVE_FAILED,
+from capture_tools import (CHK_AUTO_SAVE, CMD_ACTIVE_WINDOW, CMD_FULL_SCREEN, LBL_NUMBER, NOT_SAVED, SAVE_FAILED,
                            STATUS_BAR, TXT_NUMBER, Driver, OtherWindow, drive_c_folder, read_bmp, read_ppm, settings)
 
 SCREEN = (1024, 768)
@@ -205,3 +206,40 @@ def test_closing_during_the_delay_saves_nothing():
         checks.done()
     finally:
         session.stop()
+
+
+def test_png_series_equals_the_capture_and_the_choice_survives_a_restart():
+    """Auto-save in PNG: the file decodes (outside the program) to exactly the
+    picture on the clipboard, is far smaller than the BMP would be, and the
+    choice comes back after a restart, numbering on."""
+    app = rig.Session(start=False, ini=settings(clip=1, auto_save=1, path="C:\\" + FOLDER, format="PNG"))
+    try:
+        os.makedirs(folder_of(app))
+        app.launch()
+        checks = rig.Checks()
+        for name, colour in (("Screen01.png", (0x33, 0x66, 0xCC)), ("Screen11.png", (0xCC, 0x99, 0x33))):
+            d = Driver(app)  # of this run of the program
+            checks.equal(app.controls()[rig.CONTROL_IDS["cboFormat"]]["combo"]["selected"], 1, f"{name}: PNG chosen")
+            d.set_root(colour)
+            with OtherWindow(app, "Text window", 520, 300, 400, 300, (0xF0, 0xF0, 0xF0)):
+                d.run_command(lambda: d.click(CMD_FULL_SCREEN))  # F1 would go to the window in front
+                app.wait_until(lambda: name in d.status_text(), 60, f"{name} saved")
+            path = os.path.join(folder_of(app), name)
+            _, clip = d.clipboard()
+            ppm = os.path.join(app.dir, name + ".ppm")
+            subprocess.run(["convert", path, ppm], check=True)
+            decoded = read_ppm(ppm)
+            checks.equal((decoded.width, decoded.height), SCREEN, f"{name}: size")
+            checks.true(clip is not None and decoded.data == clip.data,
+                        f"{name}: every pixel must equal the capture on the clipboard")
+            size = os.path.getsize(path)
+            checks.true(size * 10 < BMP_SIZE, f"{name}: {size} bytes, not a tenth of the BMP's {BMP_SIZE}")
+            if name == "Screen01.png":
+                app.key("Escape")
+                app.wait_exit(60)
+                checks.true("Format    :PNG" in app.read_file("Scrimble.ini").splitlines(), "the choice written")
+                app.launch()
+        checks.equal(sorted(os.listdir(folder_of(app))), ["Screen01.png", "Screen11.png"], "files in the folder")
+        checks.done()
+    finally:
+        app.stop()

@@ -61,6 +61,7 @@ def settings_lines(folder, timer_kind=2, timer_time=1, number="01", step="10", f
         f"File      :{file}",
         f"No        :{number}",
         f"Up        :{step}",
+        "Format    :BMP",
     ]
 
 

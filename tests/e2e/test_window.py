@@ -23,7 +23,7 @@ LAYOUT = {
     "chkAutoSave":     (1002, "checkbox", None,          2520,  900, 2175,  255),
     "cmdExplorer":     (1003, "button",   None,          1140,    0,  375,  375),
     "chkClip":         (1004, "checkbox", None,          2520,  600, 2115,  255),
-    "fraAutoSave":     (1005, "frame",    None,             0, 1200, 4815, 1155),
+    "fraAutoSave":     (1005, "frame",    None,             0, 1200, 4815, 1485),
     "txtFile":         (1006, "text",     "fraAutoSave",  720,  780, 1515,  270),
     "txtNumber":       (1007, "text",     "fraAutoSave", 3000,  780,  615,  270),
     "txtUp":           (1008, "text",     "fraAutoSave", 4260,  780,  435,  270),
@@ -41,7 +41,9 @@ LAYOUT = {
     "cmdSave":         (1020, "button",   None,           780,    0,  375,  375),
     "cmdActiveWindow": (1021, "button",   None,           420,    0,  375,  375),
     "cmdFullScreen":   (1022, "button",   None,            60,    0,  375,  375),
-    "imgPicArea":      (1023, "image",    None,            60, 2400, 4695, 3525),
+    "imgPicArea":      (1023, "image",    None,            60, 2730, 4695, 3195),
+    "cboFormat":       (1024, "combo",    "fraAutoSave",  720, 1125, 1515,  300),
+    "lblFormat":       (1025, "label",    "fraAutoSave",   60, 1185,  615,  195),
 }
 
 # Window text of each control: a caption, an initial text, or for a picture
@@ -49,9 +51,9 @@ LAYOUT = {
 TEXTS = {
     "cmdFullScreen": "画面全体をキャプチャします。",
     "cmdActiveWindow": "アクティブウィンドウをキャプチャします。",
-    "cmdSave": "もう少し待ってね！",
+    "cmdSave": "キャプチャすると名前を付けて保存できます。",
     "cmdExplorer": "保存パスのフォルダを開きます。",
-    "cmdPrint": "もう少し待ってね！",
+    "cmdPrint": "キャプチャすると印刷できます。",
     "cmdHome": "Tavorinへ。",
     "fraTimer": "タイマー設定",
     "Label1": "秒",
@@ -67,14 +69,16 @@ TEXTS = {
     "txtNumber": "001",
     "lblUp": "アップ",
     "txtUp": "1",
+    "lblFormat": "形式",
     "StatusBar1": "",
 }
 
 CBO_TIMER_ITEMS = ["使用しない", "アクティブのみ", "常時使用"]
 CBO_TIME_ITEMS = [str(i) for i in range(1, 10)]
+CBO_FORMAT_ITEMS = ["BMP", "PNG"]
 
 TAB_ORDER = ["cmdFullScreen", "cmdActiveWindow", "cmdExplorer", "cmdHome", "cboTimer", "cboTime",
-             "chkClip", "chkAutoSave", "cmdPath", "txtFile", "txtNumber", "txtUp"]
+             "chkClip", "chkAutoSave", "cmdPath", "txtFile", "txtNumber", "txtUp", "cboFormat"]
 
 # Settings that keep every control enabled (a delay mode other than "not
 # used", auto-save on) and the texts equal to the window's initial ones, so
@@ -188,7 +192,7 @@ def test_japanese_text_fits_every_control(app, dpi):
     names = names_by_id()
     checks = rig.Checks()
     measured = app.text_fit()["controls"]
-    checks.equal(len(measured), 15, "controls with texts of their own (labels, frames, boxes, lists)")
+    checks.equal(len(measured), 17, "controls with texts of their own (labels, frames, boxes, lists)")
     for c in measured:
         name = names.get(c["id"], c["id"])
         need, room = c["need"], c["client"]
@@ -265,7 +269,10 @@ def test_lists_limits_and_states(app):
     time_ = controls[cid("cboTime")]["combo"]
     checks.equal(timer["items"], CBO_TIMER_ITEMS, "cboTimer items")
     checks.equal(time_["items"], CBO_TIME_ITEMS, "cboTime items")
-    for name, combo in (("cboTimer", timer), ("cboTime", time_)):
+    format_ = controls[cid("cboFormat")]["combo"]
+    checks.equal(format_["items"], CBO_FORMAT_ITEMS, "cboFormat items")
+    checks.equal(format_["selected"], 0, "cboFormat: BMP for settings of ten lines")
+    for name, combo in (("cboTimer", timer), ("cboTime", time_), ("cboFormat", format_)):
         checks.equal(combo["kind"], "dropdownlist", f"{name} style")
         checks.equal(combo["sorted"], False, f"{name} sorted")
     checks.equal(controls[cid("txtNumber")]["edit"]["limit"], 5, "txtNumber limit")

@@ -26,11 +26,20 @@ void FakeServices::ClipboardSetPicture(const PicturePtr& picture) {
     clipboardPictures.push_back(picture);
 }
 
-void FakeServices::SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) {
-    calls.push_back("SavePictureAsBmp");
+void FakeServices::SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format) {
+    calls.push_back("SavePicture");
     if (onSavePicture) onSavePicture();
     if (saveError) throw *saveError;
     savedPictures.emplace_back(path, picture);
+    savedFormats.push_back(format);
+}
+
+bool FakeServices::PrintPicture(NativeHandle, const PicturePtr& picture, const std::wstring& documentName) {
+    calls.push_back("PrintPicture");
+    if (printError) throw *printError;
+    if (printCancelled) return false;
+    printed.emplace_back(picture, documentName);
+    return true;
 }
 
 long long FakeServices::FileLength(const std::wstring& path) {

@@ -33,11 +33,14 @@ public:
     bool ending = false;                       // set by EndProgram()
     bool clipboardBusy = false;                // ClipboardSetPicture() throws ClipboardBusy
     std::optional<RuntimeError> shellError;    // OpenFolder() and ShellOpen() throw it
-    std::optional<RuntimeError> saveError;     // SavePictureAsBmp() throws it, saving nothing
+    std::optional<SaveAsChoice> saveAsChoice;  // what ChooseSaveAs() returns (nullopt: cancelled)
+    bool printCancelled = false;               // PrintPicture() returns false
+    std::optional<RuntimeError> printError;    // PrintPicture() throws it
+    std::optional<RuntimeError> saveError;     // SavePicture() throws it, saving nothing
     long long fileLength = 0;                  // what FileLength() answers
     bool fileLengthUnreadable = false;         // FileLength() throws FileNotFound
     std::function<void()> onDoEvents;          // runs inside DoEvents(), e.g. to move the clock
-    std::function<void()> onSavePicture;       // runs inside SavePictureAsBmp()
+    std::function<void()> onSavePicture;       // runs inside SavePicture()
 
     // Records: the name of every call in order, and what the calls carried.
     std::vector<std::string> calls;
@@ -46,11 +49,14 @@ public:
     std::vector<std::wstring> messageBoxes;
     std::vector<PicturePtr> clipboardPictures;
     std::vector<std::pair<std::wstring, PicturePtr>> savedPictures;  // path, picture
+    std::vector<PictureFormat> savedFormats;
     std::vector<std::wstring> fileLengthPaths;
     std::vector<std::wstring> scratchFoldersCleaned;
     std::vector<std::pair<NativeHandle, std::wstring>> folderBrowsers;  // owner, title
     std::vector<std::wstring> foldersOpened;
     std::vector<std::wstring> shellOpened;
+    std::vector<std::pair<std::wstring, std::wstring>> saveAsDialogs;  // folder, proposed name
+    std::vector<std::pair<PicturePtr, std::wstring>> printed;          // picture, document name
 
     int CallCount(const std::string& name) const;
 
@@ -62,7 +68,12 @@ public:
     NumberLocale Locale() override { return Note("Locale", locale); }
     void ClipboardSetPicture(const PicturePtr& picture) override;
     void MessageBox(const std::wstring& text) override { messageBoxes.push_back(Note("MessageBox", text)); }
-    void SavePictureAsBmp(const PicturePtr& picture, const std::wstring& path) override;
+    void SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format) override;
+    std::optional<SaveAsChoice> ChooseSaveAs(NativeHandle, const std::wstring& folder, const std::wstring& name) override {
+        saveAsDialogs.emplace_back(folder, Note("ChooseSaveAs", name));
+        return saveAsChoice;
+    }
+    bool PrintPicture(NativeHandle owner, const PicturePtr& picture, const std::wstring& documentName) override;
     long long FileLength(const std::wstring& path) override;
     void RemoveStaleScratchFiles(const std::wstring& folder) override {
         scratchFoldersCleaned.push_back(Note("RemoveStaleScratchFiles", folder));

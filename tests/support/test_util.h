@@ -8,11 +8,22 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/rect.h"
+
+namespace scrimble {
+
+// How a failed expectation shows a rectangle.
+inline void PrintTo(const Rect32& r, std::ostream* os) {
+    *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
+}
+
+}  // namespace scrimble
 
 namespace scrimble::test {
 

@@ -4,12 +4,9 @@
 
 #include <vector>
 
+#include "support/test_util.h"
+
 namespace scrimble {
-
-void PrintTo(const Rect32& r, std::ostream* os) {
-    *os << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
-}
-
 namespace {
 
 using Rects = std::vector<Rect32>;

@@ -26,19 +26,19 @@ using Values = std::vector<std::wstring>;
 
 const std::string kDefaultBytesC =
     "FormTop   :10\r\nFormLeft  :10\r\nTimerKind :1\r\nTimerTime :5\r\nClip      :1\r\nAutoSave  :1\r\n"
-    "Path      :C:\\\r\nFile      :Screen\r\nNo        :01\r\nUp        :10\r\n";
+    "Path      :C:\\\r\nFile      :Screen\r\nNo        :01\r\nUp        :10\r\nFormat    :BMP\r\n";
 
-// Top, left, then the eight controls in file order, as ShownValues gives them.
-const Values kDefaults = {L"10", L"10", L"0", L"4", L"1", L"1", L"C:\\", L"Screen", L"01", L"10"};
-const Values kInitial = {L"0", L"0", L"-1", L"-1", L"0", L"1", L"C:\\", L"Capture", L"001", L"1"};
+// Top, left, then the nine controls in file order, as ShownValues gives them.
+const Values kDefaults = {L"10", L"10", L"0", L"4", L"1", L"1", L"C:\\", L"Screen", L"01", L"10", L"0"};
+const Values kInitial = {L"0", L"0", L"-1", L"-1", L"0", L"1", L"C:\\", L"Capture", L"001", L"1", L"-1"};
 // A valid file whose every value differs from both of the above, so that each
 // test can tell applied, default and untouched apart.
 const std::vector<std::pair<std::string, std::string>> kCustomFile = {
     {"FormTop   :", "300"}, {"FormLeft  :", "450"}, {"TimerKind :", "2"}, {"TimerTime :", "3"},
     {"Clip      :", "0"},   {"AutoSave  :", "0"},   {"Path      :", "D:\\Shots\\"},
-    {"File      :", "Cap"}, {"No        :", "007"}, {"Up        :", "5"},
+    {"File      :", "Cap"}, {"No        :", "007"}, {"Up        :", "5"},         {"Format    :", "PNG"},
 };
-const Values kCustom = {L"300", L"450", L"1", L"2", L"0", L"0", L"D:\\Shots\\", L"Cap", L"007", L"5"};
+const Values kCustom = {L"300", L"450", L"1", L"2", L"0", L"0", L"D:\\Shots\\", L"Cap", L"007", L"5", L"1"};
 
 // The custom file, with the value of `key` replaced.
 std::string CustomFile(const std::string& key = "", const std::string& value = "",
@@ -48,9 +48,9 @@ std::string CustomFile(const std::string& key = "", const std::string& value = "
     return bytes;
 }
 
-// The eight controls the file fills, in file order.
-const char* const kControls[] = {"cboTimer", "cboTime",   "chkClip",   "chkAutoSave",
-                                 "lblPath",  "txtFile",   "txtNumber", "txtUp"};
+// The nine controls the file fills, in file order.
+const char* const kControls[] = {"cboTimer", "cboTime",   "chkClip",   "chkAutoSave", "lblPath",
+                                 "txtFile",  "txtNumber", "txtUp",     "cboFormat"};
 
 // Top, left, then each control's list index, check state or text.
 Values ShownValues(forms::Form& form) {
@@ -191,10 +191,19 @@ TEST_F(IniFileTest, FileIsReadLineByLineAndLeftAsItIs) {
     Values repeated = kCustom;
     repeated[Slot("chkClip")] = L"1";
     repeated[Slot("txtFile")] = L"Second";
+    Values untouched = kInitial;
+    untouched[Slot("cboFormat")] = L"0";  // no format line: BMP, as the first version wrote
+    Values bmp = kCustom;
+    bmp[Slot("cboFormat")] = L"0";
+    std::string tenLines = CustomFile();
+    tenLines.erase(tenLines.find("Format"));
     const std::pair<std::string, Values> cases[] = {
-        {"", kInitial},
+        {"", untouched},
         {"clip      :2\r\nClip:2\r\n Clip      :2\r\nFORMTOP   :abc\r\nFormTop:abc\r\n TimerKind :3\r\nClip\r\n",
-         kInitial},  // keys that differ in case or blanks are skipped
+         untouched},  // keys that differ in case or blanks are skipped
+        {tenLines, bmp},  // a file of the first version
+        {CustomFile("Format    :", "png"), kCustom},
+        {CustomFile("Format    :", "JPEG"), bmp},  // a later version's format: BMP, and the file stays
         {CustomFile("", "", "\r"), kCustom},  // bare CRs end lines too
         {CustomFile("Clip      :", "2") + "Clip      :1\r\nFile      :Second\r\n", repeated},  // the last one counts
     };
@@ -307,7 +316,7 @@ TEST(IniFileDefaults, SaveFolderIsTheUsersPicturesFolderWhereThereIsOne) {
     }
 }
 
-TEST_F(IniFileTest, WriterPutsTheTenLinesInOrderAndTheyReadBackTheSame) {
+TEST_F(IniFileTest, WriterPutsTheElevenLinesInOrderAndTheyReadBackTheSame) {
     window.form().SetTop(-15.25f);
     window.form().SetLeft(30000);
     window["cboTimer"].SetListIndex(-1);  // written as 0
@@ -318,10 +327,11 @@ TEST_F(IniFileTest, WriterPutsTheTenLinesInOrderAndTheyReadBackTheSame) {
     window["txtFile"].SetText(L"name ");
     window["txtNumber"].SetText(L"00042");
     window["txtUp"].SetText(L"-3");
+    window["cboFormat"].SetListIndex(1);
     IniFileWrite(window.form(), services, path);
     EXPECT_EQ("FormTop   :-15.25\r\nFormLeft  :30000\r\nTimerKind :0\r\nTimerTime :7\r\nClip      :2\r\n"
               "AutoSave  :0\r\nPath      : F:\\\x89\xe6\x91\x9c \x83\x5c\\\r\nFile      :name \r\n"
-              "No        :00042\r\nUp        :-3\r\n",
+              "No        :00042\r\nUp        :-3\r\nFormat    :PNG\r\n",
               FileBytes());
 
     MemoryForm fresh(ui::MainWindowLayout());

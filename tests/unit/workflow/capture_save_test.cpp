@@ -54,6 +54,20 @@ TEST_F(CaptureSaveTest, NumbersAdvanceByTheStepAndWidenWhenTheyGrow) {
     EXPECT_EQ(Texts{}, w.services.messageBoxes);
 }
 
+// The format chosen names and encodes the file; the numbering is the same.
+TEST_F(CaptureSaveTest, FormatChoiceGivesTheExtensionAndTheEncoding) {
+    const struct { int listIndex; const wchar_t* name; PictureFormat format; } cases[] = {
+        {0, L"Screen01.bmp", PictureFormat::Bmp}, {1, L"Screen11.png", PictureFormat::Png},
+        {-1, L"Screen21.bmp", PictureFormat::Bmp}};
+    for (const auto& c : cases) {
+        w.window.cboFormat.SetListIndex(c.listIndex);
+        w.window.CaptureSave();
+        EXPECT_EQ(std::wstring(L"C:\\pics\\") + c.name, SavedPaths(w).back());
+        EXPECT_EQ(c.format, w.services.savedFormats.back());
+        EXPECT_EQ(std::wstring(L" ") + c.name + L" ： 2,000,000 bytes", w.window.StatusBar1.Text());
+    }
+}
+
 TEST_F(CaptureSaveTest, StatusLineGroupsTheSizeWithAtLeastFourDigitsTheUsersWay) {
     const struct { long long size; NumberLocale locale; std::wstring figure; } cases[] = {
         {5, {}, L"0,005"}, {0, {}, L"0,000"}, {1234, {}, L"1,234"}, {2000000, {L',', L'.'}, L"2.000.000"}};
@@ -213,9 +227,9 @@ TEST_F(CaptureSaveTest, NameWindowsCannotUseIsASaveErrorBeforeAnythingIsWritten)
     for (const wchar_t* name : {L"name.", L"name ", L""}) EXPECT_THROW(RequireUsableFileName(name), RuntimeError);
 }
 
-TEST_F(CaptureSaveTest, CheckBoxEnablesTheNineFieldsOnlyWhenChecked) {
-    const char* const fields[] = {"lblSvPath", "lblFile", "lblNumber", "lblUp", "lblPath",
-                                  "txtFile",   "txtNumber", "txtUp",   "cmdPath"};
+TEST_F(CaptureSaveTest, CheckBoxEnablesTheElevenFieldsOnlyWhenChecked) {
+    const char* const fields[] = {"lblSvPath", "lblFile", "lblNumber", "lblUp", "lblPath", "lblFormat",
+                                  "txtFile",   "txtNumber", "txtUp",   "cmdPath", "cboFormat"};
     for (int value : {0, 1, 2, 1}) {
         SCOPED_TRACE(value);
         w.window.chkAutoSave.SetValue(value);
@@ -224,6 +238,64 @@ TEST_F(CaptureSaveTest, CheckBoxEnablesTheNineFieldsOnlyWhenChecked) {
             EXPECT_EQ(true, w.memory[other].Enabled()) << other;
         }
     }
+}
+
+// Save As and Print wait for a capture; then the keys and the buttons run
+// them on the picture in the preview.
+TEST(PictureCommands, WaitForACaptureThenSaveAsAndPrintThePreview) {
+    test::MainWindowHarness w;
+    Arrange(w);
+    w.window.imgPicArea.SetPicture(nullptr);
+    w.window.chkAutoSave.SetValue(0);
+    for (int key : {'S', 'P'}) {
+        int code = key;
+        w.window.Form_KeyDown(code, 2);
+        EXPECT_EQ(0, code) << "Ctrl+" << char(key) << " is taken, not typed";
+    }
+    EXPECT_FALSE(w.window.cmdSave.Enabled());
+    EXPECT_EQ(Texts{}, Texts(w.services.saveAsDialogs.size()));
+
+    w.window.cmdFullScreen_Click();
+    EXPECT_TRUE(w.window.cmdSave.Enabled() && w.window.cmdPrint.Enabled());
+    EXPECT_EQ(L"名前を付けて保存します（Ctrl+S）。", w.window.cmdSave.ToolTipText());
+    w.services.saveAsChoice = Services::SaveAsChoice{L"D:\\out\\shot.png", PictureFormat::Png};
+    int save = 'S';
+    w.window.Form_KeyDown(save, 2);
+    ASSERT_EQ(1u, w.services.saveAsDialogs.size());
+    EXPECT_EQ((std::pair<std::wstring, std::wstring>{L"C:\\pics\\", L"Screen01"}), w.services.saveAsDialogs[0]);
+    EXPECT_EQ(Texts{L"D:\\out\\shot.png"}, SavedPaths(w));
+    EXPECT_EQ(std::vector<PictureFormat>{PictureFormat::Png}, w.services.savedFormats);
+    EXPECT_EQ(L" shot.png ： 2,000,000 bytes", w.window.StatusBar1.Text());
+    EXPECT_EQ(L"01", w.window.txtNumber.Text());  // Save As takes no number
+
+    // Once auto-save has written a file, its name is the picture's.
+    w.window.chkAutoSave.SetValue(1);
+    w.window.cmdFullScreen_Click();
+    w.services.saveAsChoice.reset();  // cancelled: nothing more
+    w.window.cmdSave.OnUserClick();
+    EXPECT_EQ(L"Screen01", w.services.saveAsDialogs.back().second);
+    EXPECT_EQ(2u, SavedPaths(w).size());
+    int print = 'P';
+    w.window.Form_KeyDown(print, 2);
+    ASSERT_EQ(1u, w.services.printed.size());
+    EXPECT_EQ(w.window.imgPicArea.Picture(), w.services.printed[0].first);
+    EXPECT_EQ(L"Screen01", w.services.printed[0].second);
+}
+
+TEST(PictureCommands, FailuresAreToldAndLoseNothing) {
+    test::MainWindowHarness w;
+    Arrange(w);
+    w.window.chkAutoSave.SetValue(0);
+    w.window.cmdFullScreen_Click();
+    w.services.saveAsChoice = Services::SaveAsChoice{L"D:\\out\\shot.jpg", PictureFormat::Jpeg};
+    w.services.saveError = PictureEncodeError(L"JPEG");
+    w.window.cmdSave.OnUserClick();
+    w.services.printError = PrintError(L"プリンターが設定されていません。");
+    w.window.cmdPrint.OnUserClick();
+    EXPECT_EQ((Texts{L"481 : 画像を JPEG 形式に変換できません。", L"484 : 印刷できませんでした。プリンターが設定されていません。"}),
+              w.services.messageBoxes);
+    EXPECT_EQ(kSaveFailed, w.window.StatusBar1.Text());
+    EXPECT_EQ(L"01", w.window.txtNumber.Text());
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST_F(CaptureSequenceTest, CommandHidesWaitsCapturesCopiesShowsThenSaves) {
     w.window.cmdFullScreen_Click();
 
     EXPECT_EQ((Calls{"DoEvents", "WaitForScreenUpdate", "DoEvents", "IdleWait",
-                     "CaptureFullScreen", "ClipboardSetPicture", "SavePictureAsBmp", "FileLength"}),
+                     "CaptureFullScreen", "ClipboardSetPicture", "SavePicture", "FileLength"}),
               Steps(w.services.calls));
     EXPECT_EQ((std::vector<bool>{false, false}), visibleAtDoEvents);
     EXPECT_EQ(std::vector<bool>{false}, w.visibleAtCapture);
@@ -137,7 +137,7 @@ TEST(CaptureCommandEnd, ACloseWhileHiddenStopsTheCommand) {
         });
         w.window.cmdFullScreen_Click();
         EXPECT_EQ(c.pass, w.services.doEventsCount);  // nothing waited for after the close
-        EXPECT_EQ(0, w.services.CallCount("CaptureFullScreen") + w.services.CallCount("SavePictureAsBmp"));
+        EXPECT_EQ(0, w.services.CallCount("CaptureFullScreen") + w.services.CallCount("SavePicture"));
         EXPECT_EQ(L"01", w.window.txtNumber.Text());
         EXPECT_NE(std::string::npos, ReadWholeFile(w.window.settingsPath).value_or("").find("No        :01\r\n"));
         EXPECT_EQ(std::vector<std::wstring>{}, w.services.messageBoxes);
@@ -181,7 +181,7 @@ TEST(CaptureCommandError, ShowsTheWindowAgainAndTheMessage) {
         w.window.cmdActiveWindow_Click();
         EXPECT_EQ(true, w.memory.form().Visible());
         EXPECT_EQ(std::vector<std::wstring>{c.message}, w.services.messageBoxes);
-        EXPECT_EQ(c.captured ? 1 : 0, w.services.CallCount("SavePictureAsBmp"));
+        EXPECT_EQ(c.captured ? 1 : 0, w.services.CallCount("SavePicture"));
         const Calls& calls = w.services.calls;  // saved before the message, which may let a close in
         EXPECT_EQ(c.captured, std::find(calls.begin(), calls.end(), "FileLength") <
                                   std::find(calls.begin(), calls.end(), "MessageBox"));

@@ -1,0 +1,20 @@
+// Where a picture goes on a printed page.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/rect.h"
+
+namespace scrimble {
+
+// The largest rectangle of the picture's proportions inside the printable
+// area, centred in it (device pixels; halves of a pixel to the left and top).
+// Empty for an empty picture or area.
+Rect32 FitCentred(std::int32_t pictureWidth, std::int32_t pictureHeight, const Rect32& area);
+
+// Landscape is proposed for a picture wider than high.
+inline bool ProposesLandscape(std::int32_t pictureWidth, std::int32_t pictureHeight) {
+    return pictureWidth > pictureHeight;
+}
+
+}  // namespace scrimble

@@ -385,3 +385,23 @@ class Driver:
 
     def status_text(self):
         return self.app.controls()[STATUS_BAR]["text"]
+
+
+def status_line(name, size):
+    """The status bar after a save: the file's name and its size."""
+    return f" {name} \uff1a {size:,} bytes"
+
+
+def session_with_folder(folder, ini, prepare=None):
+    """A running session whose settings save into C:\\<folder>, made first;
+    prepare(session) runs before the start."""
+    session = rig.Session(start=False, ini=ini)
+    try:
+        os.makedirs(drive_c_folder(session, folder))
+        if prepare:
+            prepare(session)
+        session.launch()
+    except BaseException:
+        session.stop()
+        raise
+    return session

@@ -13,7 +13,8 @@ import subprocess
 
 import rig
 from capture_tools import (CHK_AUTO_SAVE, CMD_ACTIVE_WINDOW, CMD_FULL_SCREEN, LBL_NUMBER, NOT_SAVED, SAVE_FAILED,
-                           STATUS_BAR, TXT_NUMBER, Driver, OtherWindow, drive_c_folder, read_bmp, read_ppm, settings)
+                           STATUS_BAR, TXT_NUMBER, Driver, OtherWindow, drive_c_folder, read_bmp, read_ppm,
+                           session_with_folder, settings, status_line)
 
 SCREEN = (1024, 768)
 BMP_SIZE = 14 + 40 + SCREEN[0] * SCREEN[1] * 3  # 24 bits, rows of 3072 bytes need no padding
@@ -27,26 +28,16 @@ SERIES = [
 
 
 def make_app():
-    session = rig.Session(start=False, ini=settings(timer_kind=1, clip=1, auto_save=1,
-                                                    path="C:\\" + FOLDER, file="Screen",
-                                                    number="01", up="10"))
-    try:
-        os.makedirs(folder_of(session))
+    def old_file(session):
         with open(os.path.join(folder_of(session), "Screen01.bmp"), "wb") as f:
             f.write(JUNK)
-        session.launch()
-    except BaseException:
-        session.stop()
-        raise
-    return session
+
+    return session_with_folder(FOLDER, settings(timer_kind=1, clip=1, auto_save=1, path="C:\\" + FOLDER,
+                                                 file="Screen", number="01", up="10"), old_file)
 
 
 def folder_of(app):
     return drive_c_folder(app, FOLDER)
-
-
-def status_line(name, size):
-    return f" {name} \uff1a {size:,} bytes"
 
 
 def capture_and_wait_for_status(app, d, expected_status, step):

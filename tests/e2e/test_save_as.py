@@ -11,7 +11,7 @@ import subprocess
 
 import rig
 from capture_tools import (CMD_FULL_SCREEN, STATUS_BAR, TXT_NUMBER, Driver, OtherWindow, drive_c_folder,
-                           read_bmp, read_ppm, settings)
+                           read_bmp, read_ppm, session_with_folder, settings, status_line)
 
 SCREEN = (1024, 768)
 FOLDER = "shots"  # C:\shots
@@ -31,23 +31,12 @@ _captured = set()  # session directories whose program holds a capture
 
 
 def make_app():
-    session = rig.Session(start=False, ini=settings(clip=0, auto_save=1, path="C:\\" + FOLDER,
-                                                    file="Screen", number="01", up="10"))
-    try:
-        os.makedirs(folder_of(session))
-        session.launch()
-    except BaseException:
-        session.stop()
-        raise
-    return session
+    return session_with_folder(FOLDER, settings(clip=0, auto_save=1, path="C:\\" + FOLDER, file="Screen",
+                                                number="01", up="10"))
 
 
 def folder_of(app):
     return drive_c_folder(app, FOLDER)
-
-
-def status_line(name, size):
-    return f" {name} \uff1a {size:,} bytes"
 
 
 def save_dialog(app):

@@ -3,6 +3,11 @@
 #include <ole2.h>
 #include <wincodec.h>
 
+#include <cstring>
+#include <vector>
+
+#include "imaging/bmp_writer.h"
+#include "imaging/bmp_writer_win32.h"
 #include "platform/errors.h"
 #include "platform/ole_win32.h"
 #include "platform/win32_handles.h"
@@ -59,29 +64,47 @@ std::string EncodePictureWithWic(HBITMAP bitmap, HPALETTE palette, PictureFormat
     IWICImagingFactory* factory = Factory(check);
     if (streamOnMemory == nullptr) check(E_NOINTERFACE);
 
-    ComPtr<IWICBitmap> source;
-    check(factory->CreateBitmapFromHBITMAP(bitmap, palette, WICBitmapIgnoreAlpha, source.Out()));
-    // A 256-colour capture stays one: its palette and indices go into the PNG.
+    // A 256-colour capture stays one: the PNG gets the very indices and
+    // colour table that its BMP file has.
     const bool indexed = palette != nullptr && format == PictureFormat::Png;
-    WICPixelFormatGUID pixelFormat = indexed ? GUID_WICPixelFormat8bppIndexed : GUID_WICPixelFormat24bppBGR;
+    const WICPixelFormatGUID pixelFormat = indexed ? GUID_WICPixelFormat8bppIndexed : GUID_WICPixelFormat24bppBGR;
     ComPtr<IWICPalette> colours;
+    ComPtr<IWICBitmapSource> pixels;
+    std::vector<BYTE> rows;  // the indexed image, top-down; outlives the encoding
     if (indexed) {
-        // The picture's own palette, entry for entry, as the BMP keeps it.
-        PALETTEENTRY entries[256] = {};
-        const UINT count = ::GetPaletteEntries(palette, 0, 256, entries);
-        if (count == 0) check(E_FAIL);
-        WICColor table[256] = {};
-        for (UINT i = 0; i < count; ++i) {
-            table[i] = 0xFF000000u | (WICColor{entries[i].peRed} << 16) | (WICColor{entries[i].peGreen} << 8) |
-                       entries[i].peBlue;
+        const BmpFileImage dib = EncodePictureAsBmp(bitmap, palette);
+        const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.bytes.get() + kBmpFileHeaderSize);
+        const BmpLayout layout = PlanBmp(header->biWidth, header->biHeight, 8);
+        const auto* table = reinterpret_cast<const RGBQUAD*>(dib.bytes.get() + layout.paletteOffset);
+        WICColor entries[256] = {};
+        for (int i = 0; i < 256; ++i) {
+            entries[i] = 0xFF000000u | (WICColor{table[i].rgbRed} << 16) | (WICColor{table[i].rgbGreen} << 8) |
+                         table[i].rgbBlue;
         }
         check(factory->CreatePalette(colours.Out()));
-        check(colours->InitializeCustom(table, count));
+        check(colours->InitializeCustom(entries, 256));
+        const auto width = static_cast<size_t>(layout.width);
+        rows.resize(width * static_cast<size_t>(layout.height));
+        for (std::int32_t y = 0; y < layout.height; ++y) {  // the file keeps them bottom-up
+            std::memcpy(rows.data() + static_cast<size_t>(y) * width,
+                        dib.bytes.get() + layout.pixelOffset + static_cast<size_t>(layout.height - 1 - y) * layout.rowStride,
+                        width);
+        }
+        ComPtr<IWICBitmap> image;
+        check(factory->CreateBitmapFromMemory(static_cast<UINT>(layout.width), static_cast<UINT>(layout.height),
+                                              GUID_WICPixelFormat8bppIndexed, static_cast<UINT>(width),
+                                              static_cast<UINT>(rows.size()), rows.data(), image.Out()));
+        check(image->SetPalette(colours.Get()));
+        check(image->QueryInterface(IID_IWICBitmapSource, pixels.OutVoid()));
+    } else {
+        ComPtr<IWICBitmap> source;
+        check(factory->CreateBitmapFromHBITMAP(bitmap, palette, WICBitmapIgnoreAlpha, source.Out()));
+        ComPtr<IWICFormatConverter> converter;
+        check(factory->CreateFormatConverter(converter.Out()));
+        check(converter->Initialize(source.Get(), pixelFormat, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                    WICBitmapPaletteTypeCustom));
+        check(converter->QueryInterface(IID_IWICBitmapSource, pixels.OutVoid()));
     }
-    ComPtr<IWICFormatConverter> pixels;
-    check(factory->CreateFormatConverter(pixels.Out()));
-    check(pixels->Initialize(source.Get(), pixelFormat, WICBitmapDitherTypeNone, colours.Get(), 0.0,
-                             WICBitmapPaletteTypeCustom));
 
     ComPtr<IStream> stream;
     check(streamOnMemory(nullptr, TRUE, stream.Out()));

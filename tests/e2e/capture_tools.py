@@ -405,3 +405,21 @@ def session_with_folder(folder, ini, prepare=None):
         session.stop()
         raise
     return session
+
+
+def png_layout(path):
+    """(bit depth, colour type, palette entries) of a PNG file, from its
+    IHDR and PLTE chunks; colour type 3 is an indexed image."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        raise ValueError(f"{path}: not a PNG file")
+    pos, depth, kind, entries = 8, None, None, 0
+    while pos + 8 <= len(data):
+        length, name = int.from_bytes(data[pos:pos + 4], "big"), data[pos + 4:pos + 8]
+        if name == b"IHDR":
+            depth, kind = data[pos + 16], data[pos + 17]
+        elif name == b"PLTE":
+            entries = length // 3
+        pos += 12 + length
+    return depth, kind, entries

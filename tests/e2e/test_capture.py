@@ -8,12 +8,13 @@ everywhere, including where the window stood.
 """
 
 import os
+import subprocess
 
 import pytest
 
 import rig
 from capture_tools import (CBO_TIME, CBO_TIMER, CMD_ACTIVE_WINDOW, CMD_FULL_SCREEN, IMG_PIC_AREA,
-                           NOT_SAVED, STATUS_BAR, Driver, OtherWindow, read_bmp, settings)
+                           NOT_SAVED, STATUS_BAR, Driver, OtherWindow, png_layout, read_bmp, read_ppm, settings)
 
 SCREEN = (1024, 768)
 CF_PALETTE = 9
@@ -173,7 +174,7 @@ def test_delay_lasts_two_to_three_seconds_and_idles(app):
 def test_palette_display_capture_carries_the_palette():
     """On a 256-colour palette display the clipboard gets the bitmap with its
     palette, and the saved file is 8 bits per pixel with 256 colours and the
-    same pixels. The pixels are compared as colour indices: on an 8-bit X
+    same pixels, in BMP and in PNG. The pixels are compared as colour indices: on an 8-bit X
     server Wine's system palette entries and the colour table it gives a
     bitmap's indices do not agree, so colours read through the clipboard's
     palette and through the file's table may differ for the same index."""
@@ -213,6 +214,23 @@ def test_palette_display_capture_carries_the_palette():
         checks.true(image.indices is not None and bmp.indices() == image.indices,
                     "the saved file's colour indices must equal the clipboard bitmap's, pixel "
                     "for pixel")
+
+        # The same screen saved as PNG stays an indexed image with the
+        # palette, and shows what the BMP shows.
+        session.key("Escape")
+        session.wait_exit(60)
+        session.write_file("Scrimble.ini", settings(clip=0, auto_save=1, path="C:\\shots8", number="02",
+                                                    format="PNG"))
+        session.launch()
+        with OtherWindow(session, "Other window", left, top, width, height, (0x00, 0x80, 0x80)):
+            d = Driver(session)
+            d.run_command(lambda: d.click(CMD_FULL_SCREEN))
+            session.wait_until(lambda: "Screen02.png" in d.status_text(), 60, "the PNG to be saved")
+        png = os.path.join(shots, "Screen02.png")
+        checks.equal(png_layout(png), (8, 3, 256), "PNG bit depth, colour type (indexed), palette entries")
+        subprocess.run(["convert", png, png + ".ppm"], check=True)
+        checks.true(read_ppm(png + ".ppm").data == bmp.to_image().data,
+                    "the PNG must show, pixel for pixel, what the BMP of the same screen shows")
         checks.done()
     finally:
         session.stop()

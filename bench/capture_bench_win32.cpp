@@ -1,13 +1,14 @@
-// Times one full-screen capture saved as a BMP file, at the screen's size, two
-// ways: by Scrimble's code (CaptureFullScreen, then SavePictureAsBmp: the
-// picture encoded, written to a scratch file, flushed and renamed over the
-// target) and by the floor, the same 24-bit file made with BitBlt, GetDIBits
-// and one WriteFile alone. One command a line on standard input, one answer a
-// line: the milliseconds it took. The caller interleaves the commands (and
-// other programs) and takes the medians.
+// Times one full-screen capture saved as a file, at the screen's size: by
+// Scrimble's code (CaptureFullScreen, then SavePictureAsBmp or SavePicture as
+// PNG: the picture encoded, written to a scratch file, flushed and renamed
+// over the target) and, for the BMP, by the floor, the same 24-bit file made
+// with BitBlt, GetDIBits and one WriteFile alone. One command a line on
+// standard input, one answer a line: the milliseconds it took. The caller
+// interleaves the commands (and other programs) and takes the medians.
 //
 //   capture_bench_win32
-//     save <path>      Scrimble's capture + save
+//     save <path>      Scrimble's capture + BMP save
+//     png <path>       Scrimble's capture + PNG save (WIC)
 //     floor <path>     the floor
 //     capture          Scrimble's capture alone
 //     quit
@@ -24,6 +25,7 @@
 #include "capture/gdi_api_win32.h"
 #include "capture/mdlCapture.h"
 #include "imaging/bmp_writer_win32.h"
+#include "imaging/picture_file_win32.h"
 #include "platform/errors.h"
 
 namespace {
@@ -122,6 +124,12 @@ int Serve() {
                     picture = mdlCapture::CaptureFullScreen(gdi, screen);  // frees the one before
                     if (!picture) throw RuntimeError(ErrorCode::CaptureFailed, L"no picture");
                     SavePictureAsBmp(*picture, path);
+                });
+            } else if (command == "png") {
+                ms = Milliseconds([&] {
+                    picture = mdlCapture::CaptureFullScreen(gdi, screen);
+                    if (!picture) throw RuntimeError(ErrorCode::CaptureFailed, L"no picture");
+                    SavePicture(*picture, path, PictureFormat::Png);
                 });
             } else if (command == "floor") {
                 bool ok = true;

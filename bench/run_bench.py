@@ -7,13 +7,18 @@ machine, on the 64-bit build under wine64 (never through emulation).
    the floor (BitBlt + GetDIBits + WriteFile alone, same process) and
    ImageMagick `import -window root` (whole process, same display), taken in
    turn, round after round; medians and ratios.
-2. Start to first complete frame of the window: Scrimble.exe beside the least
-   one-window program (floor_window_win32.exe), taken in turn on one display
-   and one Wine prefix; the moment is seen from outside, by xwatch.py.
-3. CPU time of Scrimble.exe over a 5 s delay, from /proc (nanoseconds).
-4. The sizes of the two release exes.
+2. Capture + PNG save at 1920x1080 and 3840x2160 with a picture of a desktop
+   (windows, title bars, text; desktop_picture.py) on the X root: Scrimble's
+   PNG and BMP saves, its capture alone and ImageMagick `import -window root
+   x.png`, in turn; medians, and the sizes of the three files.
+3. Start to first complete frame of the window: Scrimble.exe beside the least
+   one-window program (floor_window_win32.exe) and a program with the same 26
+   controls and nothing else (controls_window_win32.exe), taken in turn on one
+   display and one Wine prefix; the moment is seen from outside, by xwatch.py.
+4. CPU time of Scrimble.exe over a 5 s delay, from /proc (nanoseconds).
+5. The sizes of the two release exes.
 
-    python3 bench/run_bench.py [--rounds 15] [--starts 15] [--sizes ...]
+    python3 bench/run_bench.py [--rounds 15] [--starts 15] [--sizes ...] [--build DIR]
     python3 bench/run_bench.py --startup-only --also OLD/Scrimble.exe   # beside another build
 
 The files of the capture table go to a folder on tmpfs, so that the disk of a
@@ -22,6 +27,7 @@ shared machine does not decide the figures; --folder picks another one.
 
 import argparse
 import os
+import shutil
 import statistics
 import subprocess
 import sys
@@ -33,16 +39,26 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 
 import rig  # noqa: E402
+import desktop_picture  # noqa: E402
 import server_requests  # noqa: E402
 import xwatch  # noqa: E402
 from capture_tools import Driver, settings  # noqa: E402
 
-WIN64 = os.path.join(rig.BUILD, "win64")
 WIN32 = os.path.join(rig.BUILD, "win32")
-BENCH_EXE = os.path.join(WIN64, "capture_bench_win32.exe")
-FLOOR_EXE = os.path.join(WIN64, "floor_window_win32.exe")
-SCRIMBLE_EXE = os.path.join(WIN64, "Scrimble.exe")
 DELAY_SECONDS = 5
+
+
+def use_build(folder):
+    """The 64-bit build whose programs are timed (build/win64 unless told)."""
+    global WIN64, BENCH_EXE, FLOOR_EXE, CONTROLS_EXE, SCRIMBLE_EXE
+    WIN64 = os.path.abspath(folder)
+    BENCH_EXE = os.path.join(WIN64, "capture_bench_win32.exe")
+    FLOOR_EXE = os.path.join(WIN64, "floor_window_win32.exe")
+    CONTROLS_EXE = os.path.join(WIN64, "controls_window_win32.exe")
+    SCRIMBLE_EXE = os.path.join(WIN64, "Scrimble.exe")
+
+
+use_build(os.path.join(rig.BUILD, "win64"))
 
 
 def quiet(*_):
@@ -112,6 +128,26 @@ class CaptureBench:
         self.proc.wait(60)
 
 
+def timed_in_turn(steps, rounds):
+    """Median milliseconds of each step: one warm-up each, then the rounds,
+    the steps taken in turn in a new order each round."""
+    times = {name: [] for name in steps}
+    for step in steps.values():
+        step()
+    for r in range(rounds):
+        for name in rotated(list(steps), r):
+            times[name].append(steps[name]())
+    return {name: median_ms(v) for name, v in times.items()}
+
+
+def import_root(display, path):
+    """Seconds that ImageMagick's `import -window root` takes, the whole process."""
+    started = time.perf_counter()
+    subprocess.run(["import", "-display", display, "-window", "root", path],
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return time.perf_counter() - started
+
+
 def capture_row(width, height, rounds, folder):
     session = rig.Session(width=width, height=height, start=False, log=quiet)
     bench = None
@@ -122,10 +158,7 @@ def capture_row(width, height, rounds, folder):
         import_path = os.path.join(folder, "import.bmp")
 
         def imagemagick():
-            started = time.perf_counter()
-            subprocess.run(["import", "-display", session.display, "-window", "root", import_path],
-                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            return time.perf_counter() - started
+            return import_root(session.display, import_path)
 
         steps = {
             "scrimble": lambda: bench.run(f"save {wine_folder}\\scrimble.bmp"),
@@ -133,17 +166,12 @@ def capture_row(width, height, rounds, folder):
             "capture": lambda: bench.run("capture"),
             "import": imagemagick,
         }
-        times = {name: [] for name in steps}
-        for step in steps.values():  # warm-up
-            step()
-        for r in range(rounds):
-            for name in rotated(list(steps), r):
-                times[name].append(steps[name]())
+        medians = timed_in_turn(steps, rounds)
         sizes = {name: os.path.getsize(os.path.join(folder, name + ".bmp"))
                  for name in ("scrimble", "floor", "import")}
         if sizes["scrimble"] != sizes["floor"]:
             raise SystemExit(f"the floor wrote {sizes['floor']} bytes, Scrimble {sizes['scrimble']}")
-        return {name: median_ms(v) for name, v in times.items()}, sizes
+        return medians, sizes
     finally:
         if bench is not None:
             bench.close()
@@ -166,10 +194,69 @@ def capture_table(sizes, rounds, folder):
           "\n    CaptureFullScreen without the file.\n")
 
 
+def png_row(width, height, rounds, folder):
+    session = rig.Session(width=width, height=height, start=False, log=quiet)
+    bench = None
+    try:
+        desktop = desktop_picture.make(width, height, os.path.join(folder, f"desktop-{width}x{height}.png"))
+        desktop_picture.paint_root(session.display, desktop)
+        wine_folder = "Z:" + folder.replace("/", "\\")
+        bench = CaptureBench(session)
+        files = {"png": "scrimble.png", "bmp": "scrimble.bmp", "import": "import.png"}
+
+        def imagemagick():
+            return import_root(session.display, os.path.join(folder, files["import"]))
+
+        steps = {
+            "png": lambda: bench.run(f"png {wine_folder}\\{files['png']}"),
+            "bmp": lambda: bench.run(f"save {wine_folder}\\{files['bmp']}"),
+            "capture": lambda: bench.run("capture"),
+            "import": imagemagick,
+        }
+        medians = timed_in_turn(steps, rounds)  # the warm-up also loads OLE and the codecs
+        sizes = {name: os.path.getsize(os.path.join(folder, f)) for name, f in files.items()}
+        # The capture is the picture on the root, pixel for pixel, or the
+        # sizes say nothing about that desktop.
+        differ = subprocess.run(["compare", "-metric", "AE", desktop, os.path.join(folder, files["png"]),
+                                 "null:"], capture_output=True, text=True).stderr.strip()
+        for f in list(files.values()) + [os.path.basename(desktop)]:
+            os.remove(os.path.join(folder, f))
+        return medians, sizes, differ
+    finally:
+        if bench is not None:
+            bench.close()
+        session.stop()
+
+
+def png_table(sizes, rounds, folder):
+    print(f"## Capture + PNG save of a desktop with windows and text (median of {rounds}, ms; bytes)\n")
+    print(f"    {'screen':<11} {'PNG':>7} {'BMP':>7} {'capture':>8} {'import png':>10} {'import/PNG':>10} "
+          f"{'PNG bytes':>11} {'BMP bytes':>11} {'PNG/BMP':>8} {'import bytes':>12}")
+    notes = []
+    for width, height in sizes:
+        m, b, differ = png_row(width, height, rounds, folder)
+        print(f"    {f'{width}x{height}':<11} {m['png']:>7.1f} {m['bmp']:>7.1f} {m['capture']:>8.1f} "
+              f"{m['import']:>10.1f} "
+              f"{m['import'] / m['png']:>10.2f} {b['png']:>11,} {b['bmp']:>11,} {b['png'] / b['bmp']:>8.3f} "
+              f"{b['import']:>12,}")
+        if differ != "0":
+            notes.append(f"{width}x{height}: the PNG differs from the desktop picture in {differ} pixels")
+        sys.stdout.flush()
+    print("\n    PNG: CaptureFullScreen + SavePicture(..., Png): WIC encoding, scratch file, flush,"
+          "\n    rename; BMP: the same with SavePictureAsBmp; capture: CaptureFullScreen alone;"
+          "\n    import: `import -window root x.png`, the whole process. The X root shows"
+          "\n    desktop_picture.py's desktop (windows with title bars and text, DejaVu Sans)"
+          + ("\n    and Scrimble's PNG holds it pixel for pixel." if not notes else "; see below."))
+    for note in notes:
+        print(f"    {note}")
+    print()
+
+
 # ------------------------------------------------------------------ start-up
 
 def startup_table(starts, others=()):
-    programs = [("floor", FLOOR_EXE, "Floor"), ("Scrimble", SCRIMBLE_EXE, rig.TITLE)]
+    programs = [("floor", FLOOR_EXE, "Floor"), ("controls", CONTROLS_EXE, "Controls"),
+                ("Scrimble", SCRIMBLE_EXE, rig.TITLE)]
     # Other builds of Scrimble (an older commit's, say), taken in the same turns.
     programs += [(f"other{i + 1}", os.path.abspath(exe), rig.TITLE) for i, exe in enumerate(others)]
     session = rig.Session(width=1920, height=1080, start=False, log=quiet,
@@ -197,21 +284,24 @@ def startup_table(starts, others=()):
     requests = dict(zip((name for name, _, _ in programs),
                         server_requests.requests_at_start([exe for _, exe, _ in programs])))
     floor = statistics.median(f.painted for f in results["floor"])
+    controls = statistics.median(f.painted for f in results["controls"])
+    total = {name: sum(requests[name].values()) for name, _, _ in programs}
     print(f"## Start to first complete frame of the window (median of {starts}, ms)\n")
-    print(f"    {'program':<9} {'mapped':>7} {'painted':>8} {'best':>6} {'worst':>6} {'ratio':>6} "
-          f"{'requests':>9} {'ratio':>6}")
+    print(f"    {'program':<9} {'mapped':>7} {'painted':>8} {'best':>6} {'worst':>6} {'/floor':>7} "
+          f"{'/controls':>9} {'requests':>9} {'/floor':>7} {'/controls':>9}")
     for name, _, _ in programs:
         frames = results[name]
         painted = statistics.median(f.painted for f in frames)
         print(f"    {name:<9} {median_ms([f.mapped for f in frames]):>7.1f} {painted * 1000:>8.1f} "
               f"{min(f.painted for f in frames) * 1000:>6.1f} {max(f.painted for f in frames) * 1000:>6.1f} "
-              f"{painted / floor:>6.2f} {sum(requests[name].values()):>9} "
-              f"{sum(requests[name].values()) / sum(requests['floor'].values()):>6.2f}")
+              f"{painted / floor:>7.2f} {painted / controls:>9.2f} {total[name]:>9} "
+              f"{total[name] / total['floor']:>7.2f} {total[name] / total['controls']:>9.2f}")
     print("\n    From the process's start to the window shown as it stays (mapped: when the"
           "\n    X server mapped it); floor: floor_window_win32.exe, one window of Scrimble's"
-          "\n    size and place, nothing in it; 1920x1080, wine64, Wine already running;"
-          "\n    requests: wineserver round trips until then, which the load does not change"
-          "\n    (server_requests.py).\n")
+          "\n    size and place, nothing in it; controls: controls_window_win32.exe, the same"
+          "\n    window with Scrimble's 26 controls, font, pictures, tooltips and manifest and"
+          "\n    nothing else; 1920x1080, wine64, Wine already running; requests: wineserver"
+          "\n    round trips until then, which the load does not change (server_requests.py).\n")
 
 
 # ------------------------------------------------------------------ delay
@@ -272,18 +362,25 @@ def main():
     parser.add_argument("--starts", type=int, default=15, help="starts of each program")
     parser.add_argument("--delays", type=int, default=3, help="delays timed")
     parser.add_argument("--sizes", default="1024x768,1920x1080,3840x2160")
+    parser.add_argument("--png-sizes", default="1920x1080,3840x2160", help="screen sizes of the PNG table")
+    parser.add_argument("--build", default=WIN64, help="the 64-bit build folder (default: build/win64)")
     parser.add_argument("--folder", help="where the capture table's files go (default: tmpfs)")
     parser.add_argument("--startup-only", action="store_true", help="only the start-up table")
     parser.add_argument("--also", nargs="*", default=[], metavar="EXE",
                         help="other 64-bit builds of Scrimble to start beside it (other1, other2, ...)")
     options = parser.parse_args()
-    for exe in (BENCH_EXE, FLOOR_EXE, SCRIMBLE_EXE, os.path.join(WIN32, "Scrimble.exe")):
+    use_build(options.build)
+    for exe in (BENCH_EXE, FLOOR_EXE, CONTROLS_EXE, SCRIMBLE_EXE, os.path.join(WIN32, "Scrimble.exe")):
         if not os.path.exists(exe):
             raise SystemExit(f"{exe} is missing; run `make build`")
-    for exe in (BENCH_EXE, FLOOR_EXE, SCRIMBLE_EXE):
+    for tool in ("import", "convert", "display", "compare", "fc-match"):
+        if shutil.which(tool) is None:
+            raise SystemExit(f"{tool} is missing (ImageMagick, fontconfig)")
+    for exe in (BENCH_EXE, FLOOR_EXE, CONTROLS_EXE, SCRIMBLE_EXE):
         if rig.loader_for(exe) != rig.WINE64:
             raise SystemExit(f"{exe} is not a 64-bit program: nothing here is timed through emulation")
     sizes = [tuple(int(v) for v in s.split("x")) for s in options.sizes.split(",")]
+    png_sizes = [tuple(int(v) for v in s.split("x")) for s in options.png_sizes.split(",")]
     if options.startup_only:
         startup_table(options.starts, options.also)
         return
@@ -293,6 +390,7 @@ def main():
     folder = options.folder or tempfile.mkdtemp(prefix="scrimble-bench-", dir="/dev/shm")
     try:
         capture_table(sizes, options.rounds, folder)
+        png_table(png_sizes, options.rounds, folder)
     finally:
         if not options.folder:
             for name in os.listdir(folder):

@@ -5,7 +5,7 @@ move with the load of a shared machine. Under Wine every request is a round
 trip to the server process, and on a busy machine most of a program's start
 goes in those.
 
-    python3 bench/server_requests.py [exe ...]   (default: the floor and Scrimble)
+    python3 bench/server_requests.py [exe ...]   (default: the two floors and Scrimble)
 
 A wineserver of its own runs with its protocol trace on (wineserver -d1); the
 requests are attributed to processes by thread and counted by name.
@@ -27,6 +27,7 @@ import xwatch  # noqa: E402
 from capture_tools import settings  # noqa: E402
 
 DEFAULT = [os.path.join(rig.BUILD, "win64", "floor_window_win32.exe"),
+           os.path.join(rig.BUILD, "win64", "controls_window_win32.exe"),
            os.path.join(rig.BUILD, "win64", "Scrimble.exe")]
 LINE = re.compile(r"^([0-9a-f]{4}): (\w+)(\(\) = \w+ \{(.*))?")
 

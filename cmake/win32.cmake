@@ -63,6 +63,15 @@ foreach(f IN LISTS BENCH_WINDOW_SOURCES)
   target_link_options(${name} PRIVATE -static -municode -mwindows)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endforeach()
+# The floor with Scrimble's 26 controls shows what Scrimble shows: it carries
+# Scrimble's resources (icon, button pictures, common controls 6 manifest),
+# reads the window's layout table and draws the button pictures with the same
+# code, and drops the rest of the library as Scrimble does.
+if(TARGET controls_window_win32)
+  target_sources(controls_window_win32 PRIVATE ${SCRIMBLE_RESOURCES})
+  target_link_libraries(controls_window_win32 PRIVATE scrimble_win32 ${SCRIMBLE_WIN32_LIBS})
+  target_link_options(controls_window_win32 PRIVATE -Wl,--gc-sections -s)
+endif()
 
 file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*_win32.cpp)
 list(REMOVE_ITEM BENCH_SOURCES ${BENCH_WINDOW_SOURCES} "")

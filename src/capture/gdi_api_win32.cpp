@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/monitors_win32.h"
 #include "platform/ole_win32.h"
 #include "platform/win32_handles.h"
 
@@ -40,11 +41,6 @@ NativeHandle From(const void* handle) { return reinterpret_cast<NativeHandle>(ha
 // values on 64-bit Windows too.
 NativeHandle FromOleHandle(OLE_HANDLE handle) {
     return static_cast<NativeHandle>(static_cast<std::intptr_t>(static_cast<std::int32_t>(handle)));
-}
-
-BOOL CALLBACK AddMonitorRect(HMONITOR, HDC, LPRECT rect, LPARAM list) {
-    reinterpret_cast<std::vector<Rect32>*>(list)->push_back(Rect32{rect->left, rect->top, rect->right, rect->bottom});
-    return TRUE;
 }
 
 }  // namespace
@@ -101,11 +97,7 @@ Rect32 RealGdiApi::VirtualScreen() {
                   top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
-std::vector<Rect32> RealGdiApi::MonitorRects() {
-    std::vector<Rect32> monitors;
-    ::EnumDisplayMonitors(nullptr, nullptr, AddMonitorRect, reinterpret_cast<LPARAM>(&monitors));
-    return monitors;
-}
+std::vector<Rect32> RealGdiApi::MonitorRects() { return win32::MonitorRects(MonitorPart::Whole); }
 
 // --- dwmapi, loaded at the first active-window capture --------------------------
 

@@ -42,6 +42,7 @@ BmpFileImage EncodePictureAsBmp(HBITMAP bitmap, HPALETTE palette) {
     image.bytes.reset(new (std::nothrow) std::uint8_t[layout.fileSize]);
     if (!image.bytes) throw PictureEncodeError();
     image.size = layout.fileSize;
+    image.layout = layout;
     std::uint8_t* file = image.bytes.get();
 
     DibDescription description{};

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/bmp_writer.h"
 #include "imaging/bmp_writer_win32.h"
 #include "platform/errors.h"
 #include "platform/ole_win32.h"
@@ -73,9 +72,8 @@ std::string EncodePictureWithWic(HBITMAP bitmap, HPALETTE palette, PictureFormat
     std::vector<BYTE> rows;  // the indexed image, top-down; outlives the encoding
     if (indexed) {
         const BmpFileImage dib = EncodePictureAsBmp(bitmap, palette);
-        const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(dib.bytes.get() + kBmpFileHeaderSize);
-        const BmpLayout layout = PlanBmp(header->biWidth, header->biHeight, 8);
-        const auto* table = reinterpret_cast<const RGBQUAD*>(dib.bytes.get() + layout.paletteOffset);
+        const BmpLayout& layout = dib.layout;
+        const RGBQUAD* table = dib.Colours();
         WICColor entries[256] = {};
         for (int i = 0; i < 256; ++i) {
             entries[i] = 0xFF000000u | (WICColor{table[i].rgbRed} << 16) | (WICColor{table[i].rgbGreen} << 8) |
@@ -87,7 +85,7 @@ std::string EncodePictureWithWic(HBITMAP bitmap, HPALETTE palette, PictureFormat
         rows.resize(width * static_cast<size_t>(layout.height));
         for (std::int32_t y = 0; y < layout.height; ++y) {  // the file keeps them bottom-up
             std::memcpy(rows.data() + static_cast<size_t>(y) * width,
-                        dib.bytes.get() + layout.pixelOffset + static_cast<size_t>(layout.height - 1 - y) * layout.rowStride,
+                        dib.Pixels() + static_cast<size_t>(layout.height - 1 - y) * layout.rowStride,
                         width);
         }
         ComPtr<IWICBitmap> image;

@@ -6,8 +6,6 @@
 #include <shobjidl.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <iterator>
 
 #include "imaging/bmp_writer_win32.h"
@@ -124,11 +122,8 @@ bool WindowsServices::PrintPicture(NativeHandle owner, const PicturePtr& picture
     // The pixels as a device-independent bitmap, read as a BMP file is.
     const BmpFileImage image = EncodePictureAsBmp(reinterpret_cast<HBITMAP>(picture->Bitmap()),
                                                   reinterpret_cast<HPALETTE>(picture->Palette()));
-    const auto* header = reinterpret_cast<const BITMAPINFO*>(image.bytes.get() + sizeof(BITMAPFILEHEADER));
-    std::uint32_t pixelOffset = 0;
-    std::memcpy(&pixelOffset, image.bytes.get() + offsetof(BITMAPFILEHEADER, bfOffBits), sizeof pixelOffset);
-    const LONG width = header->bmiHeader.biWidth;
-    const LONG height = header->bmiHeader.biHeight;
+    const LONG width = image.layout.width;
+    const LONG height = image.layout.height;
 
     PRINTDLGW request{};
     request.lStructSize = sizeof request;
@@ -163,7 +158,7 @@ bool WindowsServices::PrintPicture(NativeHandle owner, const PicturePtr& picture
     ::SetBrushOrgEx(printer.get(), 0, 0, nullptr);
     if (place.Empty() ||
         ::StretchDIBits(printer.get(), place.left, place.top, place.right - place.left, place.bottom - place.top, 0, 0,
-                        width, height, image.bytes.get() + pixelOffset, header, DIB_RGB_COLORS, SRCCOPY) == 0 ||
+                        width, height, image.Pixels(), image.Info(), DIB_RGB_COLORS, SRCCOPY) == 0 ||
         ::EndPage(printer.get()) <= 0) {
         throw PrintError(L"");
     }

@@ -10,6 +10,7 @@
 #include "imaging/picture_file_win32.h"
 #include "platform/errors.h"
 #include "platform/file_io.h"
+#include "platform/monitors_win32.h"
 #include "platform/ole_win32.h"
 #include "platform/rect.h"
 #include "platform/twips.h"
@@ -109,16 +110,6 @@ std::optional<std::wstring> PathOfItem(PCIDLIST_ABSOLUTE item) {
     path.resize(found ? std::wcslen(path.c_str()) : 0);
     if (path.empty()) return std::nullopt;
     return path;
-}
-
-BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (::GetMonitorInfoW(monitor, &info)) {
-        const RECT& work = info.rcWork;
-        reinterpret_cast<std::vector<Rect32>*>(list)->push_back(Rect32{work.left, work.top, work.right, work.bottom});
-    }
-    return TRUE;
 }
 
 }  // namespace
@@ -281,9 +272,7 @@ bool WindowsServices::PositionOnScreen(float leftTwips, float topTwips) {
     const Rect32 placed{left, top, left + (current.right - current.left), top + (current.bottom - current.top)};
     // Any monitor's, left of or above the primary too; a monitor that is gone
     // has no work area, and the taskbar's part of one shows no window.
-    std::vector<Rect32> workAreas;
-    ::EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&workAreas));
-    return OverlapsAny(placed, workAreas);
+    return OverlapsAny(placed, MonitorRects(MonitorPart::WorkArea));
 }
 
 }  // namespace scrimble::win32

@@ -1,7 +1,6 @@
 // Numbered auto-save: writes the preview's picture as folder + name + number
 // + ".bmp" (or ".png"), advances the number by the step at the same width, and reports
 // the outcome in the preview's tooltip and the status bar.
-#include <cwchar>
 #include <optional>
 #include <string>
 
@@ -32,7 +31,8 @@ void frmMain::CaptureSave() {
 
         const std::wstring folder = SaveFolder();
         const PictureFormat format = AutoSaveFormat();
-        const std::wstring fileName = txtFile.Text() + FormatZeroPadded(number, zeroMask, locale) + ExtensionOf(format);
+        const std::wstring name = txtFile.Text() + FormatZeroPadded(number, zeroMask, locale);
+        const std::wstring fileName = name + ExtensionOf(format);
         RequireUsableFileName(fileName);  // else Windows may write nothing and report no error
         const std::wstring fullPath = folder + fileName;
         // The next number first: a file written under a number that cannot
@@ -47,7 +47,7 @@ void frmMain::CaptureSave() {
 
         services.SavePicture(imgPicArea.Picture(), fullPath, format);
         imgPicArea.SetToolTipText(fullPath);
-        lastSavedName_ = fileName.substr(0, fileName.size() - std::wcslen(ExtensionOf(format)));
+        lastSavedName_ = name;
         if (nextNumber) txtNumber.SetText(*nextNumber);
         lblNumber.SetCaption(kNextNumberCaption);
         StatusBar1.SetText(L" " + fileName + SizeText(fullPath, locale));

@@ -483,7 +483,14 @@ class Session:
         if self.app is not None and self.app.poll() is not None:
             raise RigError(f"program exited with {self.app.returncode} before its window appeared")
         status, tree = self.probe_proc.call("tree", self.title)
-        return tree if status == 0 and tree.get("visible") else None
+        if status == 0 and tree.get("visible"):
+            return tree
+        # A message in the window's place (a settings file it cannot write,
+        # say) fails the start at once, with its text.
+        boxes = self.msgboxes()
+        if boxes:
+            raise RigError(f"a message instead of the window: {[b['texts'] for b in boxes]}")
+        return None
 
     def _xdotool_search(self):
         out = self.xdotool("search", "--onlyvisible", "--name", "^" + self.title + "$", check=False)

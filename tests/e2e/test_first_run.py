@@ -57,26 +57,6 @@ def read_only(path):
         subprocess.run(["umount", "-l", path], check=True)
 
 
-def launch(app):
-    """Starts the program and waits for its window. A message box in its
-    place fails at once with its text rather than after the start timeout."""
-    app.app = app.spawn()
-
-    def window():
-        boxes = app.msgboxes()
-        if boxes:
-            raise AssertionError(f"a message instead of the window: {[b['texts'] for b in boxes]}")
-        if app.app.poll() is not None:
-            raise AssertionError(f"the program ended with {app.app.returncode} before its window appeared")
-        top = app.probe("tree", app.title, check=False)
-        return top if top.get("visible") else None
-
-    top = app.wait_until(window, START_TIMEOUT, "the window", interval=1.0)
-    found = app.xdotool("search", "--onlyvisible", "--name", f"^{app.title}$", check=False).split()
-    app.x11_window = top.get("x11_window") or (int(found[0]) if found else None)
-    return top
-
-
 def capture(app, folder, name):
     """F1 with auto-save on: the window hides and comes back, the status bar
     names the file, and the file is a whole 1024 x 768 picture in `folder`."""
@@ -125,7 +105,7 @@ def default_view(pictures):
 def test_first_start_saves_into_the_pictures_folder():
     with rig.Session(start=False) as app:
         folder, pictures = own_profile_folders(app)
-        launch(app)
+        app.launch(timeout=START_TIMEOUT)
         checks = rig.Checks()
         checks.equal(settings_line(app, "Path"), pictures.encode("cp932"), "save folder in the default file")
         checks.equal((settings_line(app, "Clip"), settings_line(app, "AutoSave")), (b"1", b"1"),
@@ -142,7 +122,7 @@ def test_a_working_folder_that_takes_no_settings_file_runs_on_the_defaults():
     with rig.Session(start=False) as app:
         folder, pictures = own_profile_folders(app)
         with read_only(app.workdir):
-            launch(app)
+            app.launch(timeout=START_TIMEOUT)
             checks = rig.Checks()
             checks.equal(view_of(app), default_view(pictures), "controls after start")
             checks.equal(app.controls()[ID["StatusBar1"]]["text"], SETTINGS_NOT_KEPT, "status bar after start")
@@ -173,7 +153,7 @@ def test_a_save_folder_of_150_characters_is_kept_whole():
         folder = drive_c_folder(app, os.path.join(*names))
         os.makedirs(folder)
         for run, name, number_after in ((1, "Screen01.bmp", b"11"), (2, "Screen11.bmp", b"21")):
-            launch(app)
+            app.launch(timeout=START_TIMEOUT)
             shown = app.controls()[ID["lblPath"]]["text"]
             assert shown == long_path, f"run {run}: lblPath shows {len(shown)} characters: {shown!r}"
             capture(app, folder, name)
@@ -193,7 +173,7 @@ def test_a_held_f4_opens_the_folder_once():
         # Auto-save on: the name box, where the held letter goes, is usable.
         app.write_file("Scrimble.ini", settings(auto_save=1, path=windows_path(shots)))
         hand_folders_to_the_browser(app)
-        launch(app)
+        app.launch(timeout=START_TIMEOUT)
         subprocess.run(["xset", "-display", app.display, "r", "on"], check=True)
 
         # Only a display that repeats held keys can tell the fault: a held

@@ -1,5 +1,5 @@
 // Times one full-screen capture saved as a file, at the screen's size: by
-// Scrimble's code (CaptureFullScreen, then SavePictureAsBmp or SavePicture as
+// Scrimble's code (CaptureFullScreen, then SavePicture as BMP or as
 // PNG: the picture encoded, written to a scratch file, flushed and renamed
 // over the target) and, for the BMP, by the floor, the same 24-bit file made
 // with BitBlt, GetDIBits and one WriteFile alone. One command a line on
@@ -123,7 +123,7 @@ int Serve() {
                 ms = Milliseconds([&] {
                     picture = mdlCapture::CaptureFullScreen(gdi, screen);  // frees the one before
                     if (!picture) throw RuntimeError(ErrorCode::CaptureFailed, L"no picture");
-                    SavePictureAsBmp(*picture, path);
+                    SavePicture(*picture, path, PictureFormat::Bmp);
                 });
             } else if (command == "png") {
                 ms = Milliseconds([&] {

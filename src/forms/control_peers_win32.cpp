@@ -55,9 +55,7 @@ bool LabelTextFits(HWND label, const std::wstring& text, const RECT& client) {
 // A text too long for its label fills the lines but the last, which shows
 // the rest with the system's path ellipsis: the end of a folder path, which
 // tells folders apart, stays in view.
-void PaintOverflowingLabel(HWND label, const std::wstring& text) {
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(label, &paint);
+void DrawOverflowingLabel(HWND label, HDC dc, const std::wstring& text) {
     RECT client;
     ::GetClientRect(label, &client);
     // The colours and brush the window gives its labels, as the label itself asks.
@@ -86,6 +84,12 @@ void PaintOverflowingLabel(HWND label, const std::wstring& text) {
     std::wstring rest = text.substr(start);
     ::DrawTextW(dc, rest.data(), static_cast<int>(rest.size()), &line,
                 DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
+}  // the label's font leaves the paint context here, before EndPaint
+
+void PaintOverflowingLabel(HWND label, const std::wstring& text) {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(label, &paint);
+    DrawOverflowingLabel(label, dc, text);
     ::EndPaint(label, &paint);
 }
 

@@ -38,6 +38,7 @@ public:
 
     Control& Add(std::unique_ptr<Control> control);
     Control& Get(const std::string& name);  // throws std::out_of_range for an unknown name
+    Control& At(size_t row) { return *controls_.at(row); }  // in the order they were added
     Control* Find(NativeHandle handle);
     const std::vector<std::unique_ptr<Control>>& Controls() const { return controls_; }
 

@@ -135,22 +135,29 @@ bool MainWindow::CreateFont() {
     return true;
 }
 
+SIZE MainWindow::OuterSize(UINT dpi) const {
+    RECT rect{0, 0, twips::LayoutToPixels(definition_.clientWidthTwips, dpi),
+              twips::LayoutToPixels(definition_.clientHeightTwips, dpi)};
+    AdjustForDpi(rect, dpi);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
 void MainWindow::ResizeToClient() {
+    const SIZE outer = OuterSize(dpi_);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CorrectClientSize();
+}
+
+void MainWindow::CorrectClientSize() {
     const int width = Px(definition_.clientWidthTwips);
     const int height = Px(definition_.clientHeightTwips);
-    RECT rect{0, 0, width, height};
-    AdjustForDpi(rect, dpi_);
-    SIZE outer{rect.right - rect.left, rect.bottom - rect.top};
-    // A frame drawn at another scale than the one asked for (Wine draws it at
-    // the system's) is measured and made up for once.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        RECT client;
-        ::GetClientRect(hwnd_, &client);
-        if (client.right == width && client.bottom == height) break;
-        outer.cx += width - client.right;
-        outer.cy += height - client.bottom;
-    }
+    RECT client;
+    RECT outer;
+    ::GetClientRect(hwnd_, &client);
+    ::GetWindowRect(hwnd_, &outer);
+    if (client.right == width && client.bottom == height) return;
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left + width - client.right,
+                   outer.bottom - outer.top + height - client.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::LayoutControls() {
@@ -168,15 +175,29 @@ void MainWindow::LayoutControls() {
 }
 
 void MainWindow::ApplyDpi(UINT dpi) {
-    if (dpi == 0 || dpi == dpi_) return;
     dpi_ = dpi;
     // The controls draw with the old font until the layout hands them the
     // new one; only then may it go.
     UniqueFont previous(font_.release());
     if (!CreateFont()) font_ = std::move(previous);  // the old size rather than none
-    ResizeToClient();
     LayoutControls();
     ::SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, Px(kToolTipWidthTwips));
+}
+
+void MainWindow::OnDpiChanged(UINT dpi, const RECT* suggested) {
+    if (dpi == 0 || dpi == dpi_) return;
+    ApplyDpi(dpi);
+    // One move with the whole rectangle: a resize at the old place and a
+    // move after it can hand the window to the other monitor and start
+    // another change. The rectangle has our size (WM_GETDPISCALEDSIZE).
+    // A change that MoveTwips's own move caused keeps the place asked for.
+    if (suggested != nullptr && !placing_) {
+        ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        CorrectClientSize();
+    } else {
+        ResizeToClient();
+    }
 }
 
 // Each control's tip hangs on the control itself and, for the times the
@@ -214,11 +235,23 @@ void MainWindow::RequestFocus(HWND control) {
 
 void MainWindow::RunEvent(const std::function<void()>& fn) {
     if (ending_) return;
-    const std::optional<std::wstring> failure = FailureMessage(fn);
-    if (!failure) return;
-    ::MessageBoxW(::IsWindowVisible(hwnd_) ? hwnd_ : nullptr, failure->c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
-    exitCode_ = 1;
-    End();
+    try {
+        fn();
+    } catch (const ProgramEndingError& error) {
+        ShowMessage(error.MessageText(), MB_OK | MB_ICONERROR);
+        exitCode_ = 1;
+        End();
+    } catch (...) {
+        // Out of memory for a huge capture, a COM error, anything: told, and
+        // the window goes on with what it has.
+        ShowMessage(CurrentFailureMessage(), MB_OK | MB_ICONERROR);
+    }
+}
+
+void MainWindow::ShowMessage(const std::wstring& text, UINT type) {
+    // Owned, so that it stays above the window; MB_SETFOREGROUND, so that
+    // after a delay it is not left behind the program the user went to.
+    ::MessageBoxW(hwnd_, text.c_str(), kApplicationTitle, type | MB_SETFOREGROUND);
 }
 
 void MainWindow::ShowWithFocus(HWND control) {
@@ -234,8 +267,10 @@ bool MainWindow::PreviewKey(const MSG& message) {
     if (message.hwnd != hwnd_ && !::IsChild(hwnd_, message.hwnd)) return false;
     if (form_ == nullptr || !form_->KeyDown) return false;
     // A key held down repeats (bit 30: it was down already): the window's
-    // commands run once per press; the repeats go on to the control.
-    if ((message.lParam & (LPARAM{1} << 30)) != 0) return false;
+    // commands run once per press. The repeats of a key the window took go
+    // nowhere (a held F4 would open and close a list), others go on to the
+    // control.
+    if ((message.lParam & (LPARAM{1} << 30)) != 0) return message.wParam == takenKey_;
     // Esc in an open drop-down list closes the list, not the window.
     if (message.wParam == VK_ESCAPE) {
         wchar_t className[16] = {};
@@ -248,6 +283,7 @@ bool MainWindow::PreviewKey(const MSG& message) {
     const int shift = ShiftState();
     RunEvent([&] { form_->KeyDown(keyCode, shift); });
     // A handler that clears the key code takes the key for itself.
+    takenKey_ = keyCode == 0 ? message.wParam : 0;
     return ending_ || keyCode == 0;
 }
 
@@ -377,15 +413,15 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_HELP:
             return TRUE;  // F1 is a capture key here, not help
-        case WM_DPICHANGED: {
-            ApplyDpi(HIWORD(wParam));
-            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-            if (suggested != nullptr && !placing_) {
-                ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
-                               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            }
-            return 0;
+        case WM_GETDPISCALEDSIZE: {
+            // The size the window will have at the new DPI, for the
+            // rectangle WM_DPICHANGED then suggests (Windows 10 1703 on).
+            *reinterpret_cast<SIZE*>(lParam) = OuterSize(static_cast<UINT>(wParam));
+            return TRUE;
         }
+        case WM_DPICHANGED:
+            OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
         default:
             break;
     }
@@ -400,8 +436,23 @@ bool MainWindow::Visible() const { return ::IsWindowVisible(hwnd_) != FALSE; }
 
 void MainWindow::SetVisible(bool visible) {
     if (ending_) return;
+    if (!visible) HidePopups();
     ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
-    if (visible) ::SetForegroundWindow(hwnd_);
+    if (visible) {
+        ::SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
+        ::SetForegroundWindow(hwnd_);
+    }
+}
+
+void MainWindow::HidePopups() {
+    // The tooltip is a topmost popup of its own, which hiding the window
+    // leaves on the screen; inactive, the mouse resting on a button cannot
+    // bring it back before the window shows again.
+    ::SendMessageW(tooltip_, TTM_POP, 0, 0);
+    ::SendMessageW(tooltip_, TTM_ACTIVATE, FALSE, 0);
+    for (const Placed& placed : placed_) {
+        if (placed.entry->kind == forms::ControlKind::ComboList) ::SendMessageW(placed.hwnd, CB_SHOWDROPDOWN, FALSE, 0);
+    }
 }
 
 RECT MainWindow::RestoredRect() const {

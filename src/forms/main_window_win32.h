@@ -66,10 +66,13 @@ public:
     // running inside a focus change never nests another one.
     void RequestFocus(HWND control);
 
-    // Runs fn as an event handler: an error it raises is shown with its number
-    // and description and ends the program with exit code 1, as an unhandled
-    // error must; no exception leaves this function.
+    // Runs fn as an event handler: a failure it raises, of any kind, is shown
+    // with its number and description, and the window goes on; only a
+    // ProgramEndingError (the close could not keep the settings) then ends
+    // the program, with exit code 1. No exception leaves this function.
     void RunEvent(const std::function<void()>& fn);
+    // A modal message box owned by the window, brought to the front.
+    void ShowMessage(const std::wstring& text, UINT type);
 
     // Shows the window and puts the focus on the given control.
     void ShowWithFocus(HWND control);
@@ -110,9 +113,20 @@ private:
     // control, which would cost every message to those controls a property
     // lookup (a round trip to the server under Wine).
     void RelayToToolTip(const MSG& message);
+    // The new font and layout, then the window in one move to where the
+    // system suggests (`suggested`: null keeps its place).
+    void OnDpiChanged(UINT dpi, const RECT* suggested);
     void ApplyDpi(UINT dpi);
     void LayoutControls();
+    // The outer size that gives the client area its size at this DPI.
+    SIZE OuterSize(UINT dpi) const;
     void ResizeToClient();
+    // Where the frame came out at another scale than asked for (Wine draws it
+    // at the system's), the size is made up for once, at the same place.
+    void CorrectClientSize();
+    // Nothing of ours may stay on the screen while the window is hidden for
+    // a capture: the tooltip, a dropped-down list.
+    void HidePopups();
     bool CreateFont();
     void PlaceToolRect(HWND control);
     // The window's rectangle, or where it comes back to when minimised.
@@ -129,6 +143,9 @@ private:
     std::vector<Placed> placed_;
     std::set<HWND> toolTipped_;
     HWND lastFocus_ = nullptr;
+    // The key the window's code took on its last press, whose repeats it
+    // takes too; 0 for none.
+    WPARAM takenKey_ = 0;
     bool ending_ = false;
     int exitCode_ = 0;
     // The position last set in twips and the pixels it became, so that an

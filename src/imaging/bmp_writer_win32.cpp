@@ -1,11 +1,9 @@
 #include "imaging/bmp_writer_win32.h"
 
 #include <cstring>
-#include <new>
 
 #include "imaging/bmp_writer.h"
 #include "platform/errors.h"
-#include "platform/file_io.h"
 #include "platform/win32_handles.h"
 
 namespace scrimble {
@@ -33,14 +31,15 @@ void ReadPaletteColours(HPALETTE palette, RGBQUAD (&colours)[kBmpPaletteColours]
 
 BmpFileImage EncodePictureAsBmp(HBITMAP bitmap, HPALETTE palette) {
     BITMAP info{};
-    if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof info, &info) != sizeof info) throw PictureEncodeError();
-    if (info.bmWidth < 1 || info.bmHeight < 1) throw PictureEncodeError();
+    if (bitmap == nullptr || ::GetObjectW(bitmap, sizeof info, &info) != sizeof info) throw PictureReadError();
+    if (info.bmWidth < 1 || info.bmHeight < 1) throw PictureReadError();
 
     const BmpLayout layout = PlanBmp(info.bmWidth, info.bmHeight, palette != nullptr ? 8 : 24);
     BmpFileImage image;
     // Left uninitialised: headers, colour table and rows are all written below.
-    image.bytes.reset(new (std::nothrow) std::uint8_t[layout.fileSize]);
-    if (!image.bytes) throw PictureEncodeError();
+    // Too big for memory (an 8K desktop on the 32-bit build) is std::bad_alloc,
+    // which the handlers tell as such.
+    image.bytes.reset(new std::uint8_t[layout.fileSize]);
     image.size = layout.fileSize;
     image.layout = layout;
     std::uint8_t* file = image.bytes.get();
@@ -57,12 +56,12 @@ BmpFileImage EncodePictureAsBmp(HBITMAP bitmap, HPALETTE palette) {
         // A memory context is enough to translate through the palette, and
         // realizing a palette there leaves the screen's colours alone.
         win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
-        if (!dc) throw PictureEncodeError();
+        if (!dc) throw PictureReadError();
         win32::PaletteSelection selection(dc.get(), palette);
         const int rows = ::GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(layout.height),
                                      file + layout.pixelOffset, reinterpret_cast<BITMAPINFO*>(&description),
                                      DIB_RGB_COLORS);
-        if (rows != layout.height) throw PictureEncodeError();
+        if (rows != layout.height) throw PictureReadError();
     }
     // The headers are ours; for 8 bits the colour table is the one GetDIBits
     // described the rows with, kept in the file's order (blue, green, red, 0).
@@ -71,13 +70,6 @@ BmpFileImage EncodePictureAsBmp(HBITMAP bitmap, HPALETTE palette) {
     if (layout.paletteBytes != 0) std::memcpy(file + layout.paletteOffset, description.colours, layout.paletteBytes);
     ClearRowPadding(file, layout);
     return image;
-}
-
-void SavePictureAsBmp(const Picture& picture, const std::wstring& path) {
-    // An encoding failure is the picture's, reported as such, not the file's.
-    const BmpFileImage image = EncodePictureAsBmp(reinterpret_cast<HBITMAP>(picture.Bitmap()),
-                                                  reinterpret_cast<HPALETTE>(picture.Palette()));
-    ReplaceFileContents(path, reinterpret_cast<const char*>(image.bytes.get()), image.size);
 }
 
 }  // namespace scrimble

@@ -27,12 +27,8 @@ struct BmpFileImage {
 };
 
 // 24 bits per pixel for a picture without a palette; 8 bits per pixel with the
-// palette's 256 colours when it has one. Throws RuntimeError (CaptureFailed)
-// when the bitmap cannot be read or the image does not fit in memory.
+// palette's 256 colours when it has one. Throws PictureReadError when the
+// bitmap cannot be read, std::bad_alloc when the image does not fit in memory.
 BmpFileImage EncodePictureAsBmp(HBITMAP bitmap, HPALETTE palette);
-
-// Writes the picture as a BMP file; an existing file is replaced only once the
-// new one is complete. Throws FileWriteError(path).
-void SavePictureAsBmp(const Picture& picture, const std::wstring& path);
 
 }  // namespace scrimble

@@ -5,11 +5,15 @@
 
 #include "imaging/picture.h"
 #include "imaging/picture_format.h"
+#include "platform/file_io.h"
 
 namespace scrimble {
 
-// Writes the picture; an existing file is replaced only once the new one is
-// complete. Throws PictureEncodeError or FileWriteError.
-void SavePicture(const Picture& picture, const std::wstring& path, PictureFormat format);
+// Writes the picture. An existing file is replaced only once the new one is
+// complete, or kept: then the result is false and nothing is written (a name
+// already taken is not even encoded for). Throws PictureEncodeError or
+// FileWriteError.
+bool SavePicture(const Picture& picture, const std::wstring& path, PictureFormat format,
+                 ExistingFile existing = ExistingFile::Replace);
 
 }  // namespace scrimble

@@ -2,16 +2,24 @@
 
 namespace scrimble {
 
-Rect32 FitCentred(std::int32_t pictureWidth, std::int32_t pictureHeight, const Rect32& area) {
+Rect32 FitCentred(std::int32_t pictureWidth, std::int32_t pictureHeight, const Rect32& area,
+                  std::int32_t dotsPerInchX, std::int32_t dotsPerInchY) {
     const std::int64_t areaWidth = std::int64_t{area.right} - area.left;
     const std::int64_t areaHeight = std::int64_t{area.bottom} - area.top;
-    if (pictureWidth <= 0 || pictureHeight <= 0 || areaWidth <= 0 || areaHeight <= 0) return Rect32{};
+    if (pictureWidth <= 0 || pictureHeight <= 0 || areaWidth <= 0 || areaHeight <= 0 || dotsPerInchX <= 0 ||
+        dotsPerInchY <= 0) {
+        return Rect32{};
+    }
+    // The picture in device pixels at one of its pixels to a square inch of
+    // the page: the proportions the page must keep.
+    const std::int64_t shapeWidth = std::int64_t{pictureWidth} * dotsPerInchX;
+    const std::int64_t shapeHeight = std::int64_t{pictureHeight} * dotsPerInchY;
     // Compared as products, so no rounding picks the wrong side.
     std::int64_t width = areaWidth;
-    std::int64_t height = areaWidth * pictureHeight / pictureWidth;
-    if (areaWidth * pictureHeight > areaHeight * pictureWidth) {
+    std::int64_t height = areaWidth * shapeHeight / shapeWidth;
+    if (areaWidth * shapeHeight > areaHeight * shapeWidth) {
         height = areaHeight;
-        width = areaHeight * pictureWidth / pictureHeight;
+        width = areaHeight * shapeWidth / shapeHeight;
     }
     const std::int64_t left = area.left + (areaWidth - width) / 2;
     const std::int64_t top = area.top + (areaHeight - height) / 2;

@@ -32,12 +32,14 @@ private:
 
 IWICImagingFactory* Factory(const Encoding& check) {
     static const auto create = win32::SystemFunction<decltype(&::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
-    static ComPtr<IWICImagingFactory> factory;  // one for the program's life, on its one thread
+    // One for the program's life, on its one thread, released before OLE ends.
+    static ComPtr<IWICImagingFactory> factory;
     if (!factory) {
         if (create == nullptr) check(E_NOINTERFACE);
         win32::EnsureOleInitialized();
         check(create(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
                      factory.OutVoid()));
+        win32::ReleaseBeforeOleEnds([] { factory.Reset(); });
     }
     return factory.Get();
 }

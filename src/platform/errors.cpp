@@ -37,7 +37,7 @@ RuntimeError FileWriteError(const std::wstring& path, WriteFailure why) {
     return {ErrorCode::FileWriteFailed, what};
 }
 
-RuntimeError SettingsWriteError(const RuntimeError& cause) {
+ProgramEndingError SettingsWriteError(const RuntimeError& cause) {
     return {cause.Code(), L"設定を保存できませんでした。" + cause.Description()};
 }
 
@@ -70,6 +70,11 @@ RuntimeError ClipboardRefusedError() {
     return {ErrorCode::ClipboardRefused, L"画像をクリップボードにコピーできません。"};
 }
 
+RuntimeError ClipboardEmptiedError() {
+    return {ErrorCode::ClipboardEmptied,
+            L"画像をクリップボードにコピーできませんでした。クリップボードは空になっています。"};
+}
+
 RuntimeError UnstorableFolderError(const std::wstring& folder) {
     return {ErrorCode::BadFileName, L"設定ファイルに保存できない文字がフォルダ名に含まれています: " + folder};
 }
@@ -88,6 +93,14 @@ std::optional<std::wstring> FailureMessage(const std::function<void()>& fn) {
     try {
         fn();
         return std::nullopt;
+    } catch (...) {
+        return CurrentFailureMessage();
+    }
+}
+
+std::wstring CurrentFailureMessage() {
+    try {
+        throw;
     } catch (const RuntimeError& error) {
         return error.MessageText();
     } catch (const std::bad_alloc&) {
@@ -96,6 +109,8 @@ std::optional<std::wstring> FailureMessage(const std::function<void()>& fn) {
         return RuntimeError(ErrorCode::InternalError, L"予期しないエラーが発生しました。").MessageText();
     }
 }
+
+RuntimeError PictureReadError() { return {ErrorCode::PictureEncodeFailed, L"画像を読み取れません。"}; }
 
 RuntimeError PictureEncodeError(const std::wstring& format) {
     return {ErrorCode::PictureEncodeFailed, L"画像を " + format + L" 形式に変換できません。"};

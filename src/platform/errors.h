@@ -24,8 +24,9 @@ enum class ErrorCode : int {
     InvalidPropertyValue = 380,
     ClipboardBusy = 521,       // another program holds the clipboard open
     ClipboardRefused = 522,    // the clipboard did not take the picture
+    ClipboardEmptied = 523,    // emptied, then refused the picture: left empty
     CaptureFailed = 480,       // the screen could not be copied
-    PictureEncodeFailed = 481, // a picture that cannot be turned into a BMP file
+    PictureEncodeFailed = 481, // a picture that cannot be put into the file format asked for
     WindowCreationFailed = 482, // the window, a control or what they need
     ShellOpenFailed = 483,     // the shell could not open a folder or an address
     PrintFailed = 484,         // no printer, or the printer refused the page
@@ -46,6 +47,13 @@ private:
     std::wstring description_;
 };
 
+// A failure that ends the program all the same, once it is told: the close
+// could not keep the settings.
+class ProgramEndingError : public RuntimeError {
+public:
+    using RuntimeError::RuntimeError;
+};
+
 RuntimeError OverflowError();
 RuntimeError TypeMismatchError();
 RuntimeError InvalidPropertyValueError();
@@ -59,8 +67,9 @@ enum class WriteFailure {
     FolderInTheWay,  // 75: a folder has the file's name
 };
 RuntimeError FileWriteError(const std::wstring& path, WriteFailure why = WriteFailure::Unknown);
-// The same failure, told as the settings file's: "設定を保存できませんでした。" first.
-RuntimeError SettingsWriteError(const RuntimeError& cause);
+// The same failure, told as the settings file's at the close:
+// "設定を保存できませんでした。" first.
+ProgramEndingError SettingsWriteError(const RuntimeError& cause);
 RuntimeError FileReadError(const std::wstring& path);
 RuntimeError FileNotFoundError(const std::wstring& path);
 RuntimeError FolderNotFoundError(const std::wstring& path);
@@ -68,7 +77,11 @@ RuntimeError ReservedFileNameError(const std::wstring& name);
 RuntimeError FileNameCharacterError(const std::wstring& name);
 RuntimeError ClipboardBusyError();
 RuntimeError ClipboardRefusedError();
-RuntimeError PictureEncodeError(const std::wstring& format = L"BMP");
+RuntimeError ClipboardEmptiedError();
+// `format`: "BMP", "PNG", "JPEG" (NameOf).
+RuntimeError PictureEncodeError(const std::wstring& format);
+// The picture's pixels could not be read, whatever they were to become.
+RuntimeError PictureReadError();
 RuntimeError UnstorableFolderError(const std::wstring& folder);
 // `part` names what could not be made: a control's name, "フォント"...
 RuntimeError WindowCreationError(const std::wstring& part);
@@ -80,5 +93,8 @@ RuntimeError PrintError(const std::wstring& why);
 // an exception of another kind as out of memory or an internal error), or
 // nullopt when it returned normally.
 std::optional<std::wstring> FailureMessage(const std::function<void()>& fn);
+// Inside a catch block: the message for the exception being handled, of any
+// kind, as FailureMessage words it.
+std::wstring CurrentFailureMessage();
 
 }  // namespace scrimble

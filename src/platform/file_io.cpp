@@ -19,6 +19,9 @@ public:
     void Replace(const std::wstring& path, const std::string& contents) override {
         ReplaceFileContents(path, contents);
     }
+    bool KeepAside(const std::wstring& path, const std::wstring& keptPath) override {
+        return RenameReplacing(path, keptPath);
+    }
 };
 
 }  // namespace
@@ -128,8 +131,16 @@ RuntimeError WriteError(const std::wstring& path, WriteFailure why) { return Fil
 
 }  // namespace
 
-void ReplaceFileContents(const std::wstring& path, const char* data, size_t size) {
-    if (const auto refusal = file_system::RefusalToReplace(path)) throw WriteError(path, *refusal);
+namespace {
+
+// The new contents go to a scratch file beside the target, which then takes
+// the target's name in one step: replacing what is there, or only where
+// nothing is. False when the name was taken (never when replacing).
+bool WriteThroughScratch(const std::wstring& path, const char* data, size_t size, bool replace) {
+    // A file that may not be replaced is simply taken when it must not be.
+    if (replace) {
+        if (const auto refusal = file_system::RefusalToReplace(path)) throw WriteError(path, *refusal);
+    }
 
     ScratchFileGuard scratch;  // declared first, so it runs after the file is closed
     OpenFile file;
@@ -145,13 +156,53 @@ void ReplaceFileContents(const std::wstring& path, const char* data, size_t size
     // Moved while still open: it never sits closed under its scratch name,
     // where the start-up clean-up of another copy would take it for one left
     // behind by a crash.
-    if (!WriteAll(file.Get(), data, size) || !file_system::Flush(file.Get()) ||
-        !file_system::MoveOver(scratch.Path(), path)) {
+    if (!WriteAll(file.Get(), data, size) || !file_system::Flush(file.Get())) {
         throw WriteError(path, file_system::LastFailure());
     }
+    bool taken = false;
+    const bool moved = replace ? file_system::MoveOver(scratch.Path(), path)
+                               : file_system::MoveToNew(scratch.Path(), path, taken);
+    if (!moved && taken) return false;  // the guard deletes the scratch file
+    if (!moved) throw WriteError(path, file_system::LastFailure());
     scratch.Commit();
     // The contents are flushed and in place: what the close says changes nothing.
     file.Close();
+    return true;
+}
+
+}  // namespace
+
+void ReplaceFileContents(const std::wstring& path, const char* data, size_t size) {
+    WriteThroughScratch(path, data, size, true);
+}
+
+bool CreateFileContents(const std::wstring& path, const char* data, size_t size) {
+    return WriteThroughScratch(path, data, size, false);
+}
+
+bool RenameReplacing(const std::wstring& from, const std::wstring& to) {
+    // Files only: a folder in the settings file's place stays where it is.
+    if (file_system::RefusalToReplace(from) == WriteFailure::FolderInTheWay) return false;
+    return file_system::MoveOver(from, to);
+}
+
+std::wstring LongPathForm(const std::wstring& absolutePath) {
+    if (absolutePath.compare(0, 4, L"\\\\?\\") == 0 || absolutePath.compare(0, 4, L"\\\\.\\") == 0) return absolutePath;
+    // The prefix turns off every rewriting of the path, "/" to "\" too.
+    std::wstring path = absolutePath;
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + path.substr(2);
+    const bool drive = path.size() >= 3 && path[1] == L':' && path[2] == L'\\';
+    return drive ? L"\\\\?\\" + path : absolutePath;
+}
+
+std::wstring ReachablePath(const std::wstring& path) {
+    // Folders stop 12 characters short of MAX_PATH (room for an 8.3 name):
+    // the shortest limit of any call is the one that counts. A relative path
+    // grows by the current folder.
+    constexpr size_t kShortPathLimit = 260 - 12;
+    const std::wstring full = AbsolutePath(path);
+    return full.size() < kShortPathLimit ? path : LongPathForm(full);
 }
 
 std::wstring FolderOf(const std::wstring& path) {

@@ -20,6 +20,19 @@ std::optional<std::string> ReadWholeFile(const std::wstring& path);
 void ReplaceFileContents(const std::wstring& path, const char* data, size_t size);
 void ReplaceFileContents(const std::wstring& path, const std::string& contents);
 
+// What a write does where a file of that name exists.
+enum class ExistingFile { Replace, Keep };
+
+// Writes a file that must not exist yet, as ReplaceFileContents writes one,
+// but claims the name only at the end, in one step that fails when anything
+// has that name by then (any file or folder, in any case of letters): then
+// false, and nothing is written. Throws as ReplaceFileContents for the rest.
+bool CreateFileContents(const std::wstring& path, const char* data, size_t size);
+
+// Renames a file (never a folder), replacing a file of the new name, in one
+// step; false when there is no such file or the system refuses.
+bool RenameReplacing(const std::wstring& from, const std::wstring& to);
+
 // Length in bytes; throws FileNotFoundError(path) when there is no such file.
 long long FileLength(const std::wstring& path);
 
@@ -30,6 +43,15 @@ std::wstring FolderOf(const std::wstring& path);
 // The absolute form of a path, as the system makes it from the current folder;
 // the path itself when the system cannot.
 std::wstring AbsolutePath(const std::wstring& path);
+
+// The form of an absolute path that Windows takes past MAX_PATH whatever
+// LongPathsEnabled says: "C:\x" as "\\?\C:\x", "\\server\share" as
+// "\\?\UNC\server\share"; a path that has the prefix already, a device path
+// ("\\.\") and a relative one are left as they are.
+std::wstring LongPathForm(const std::wstring& absolutePath);
+// What every file call is given: the path itself while it is short, else
+// the long form of its absolute path (AbsolutePath first).
+std::wstring ReachablePath(const std::wstring& path);
 
 // Throws unless Windows can give a file this name (the name alone, without
 // its folder): none of < > : " / \ | ? * or control characters
@@ -64,6 +86,9 @@ public:
     virtual ~WholeFiles() = default;
     virtual std::optional<std::string> Read(const std::wstring& path) = 0;  // nullopt as ReadWholeFile
     virtual void Replace(const std::wstring& path, const std::string& contents) = 0;  // throws as ReplaceFileContents
+    // Renames the file to `keptPath`, replacing a file there; false where
+    // there is no such file or it cannot be moved.
+    virtual bool KeepAside(const std::wstring& path, const std::wstring& keptPath) = 0;
 };
 
 // The real files, through the two functions above.

@@ -139,6 +139,24 @@ bool MoveOver(const std::wstring& from, const std::wstring& to) {
     return ::rename(nativeFrom->c_str(), nativeTo->c_str()) == 0;
 }
 
+bool MoveToNew(const std::wstring& from, const std::wstring& to, bool& taken) {
+    taken = false;
+    const auto nativeFrom = ToUtf8(from);
+    const auto nativeTo = ToUtf8(to);
+    if (!nativeFrom || !nativeTo) {
+        errno = EINVAL;
+        return false;
+    }
+    // A new link fails where the name exists, in one step, as a move
+    // without replacing does on Windows.
+    if (::link(nativeFrom->c_str(), nativeTo->c_str()) != 0) {
+        taken = errno == EEXIST;
+        return false;
+    }
+    ::unlink(nativeFrom->c_str());
+    return true;
+}
+
 void Close(FileId file) { ::close(static_cast<int>(file)); }
 
 void Delete(const std::wstring& path) {

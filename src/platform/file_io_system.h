@@ -29,6 +29,9 @@ std::size_t WriteSome(FileId file, const char* data, std::size_t size);
 bool Flush(FileId file);
 // Moves the file over `to` in one step, replacing what is there.
 bool MoveOver(const std::wstring& from, const std::wstring& to);
+// Moves the file to `to` in one step that fails when anything has that name
+// (`taken` then says so).
+bool MoveToNew(const std::wstring& from, const std::wstring& to, bool& taken);
 void Close(FileId file);
 void Delete(const std::wstring& path);
 // The failure of the call that failed last, as the user is told it.

@@ -36,16 +36,6 @@ bool OnNetwork(const std::wstring& folder) {
     return full.size() >= 3 && full[1] == L':' && GetDriveTypeW(full.substr(0, 3).c_str()) == DRIVE_REMOTE;
 }
 
-// The scratch name may be longer than the target's: where that takes its
-// path past MAX_PATH (and the system has long paths off, as it has by
-// default), the \\?\ form reaches it all the same.
-std::wstring ReachablePath(const std::wstring& path) {
-    if (path.size() < MAX_PATH || path.compare(0, 4, L"\\\\?\\") == 0) return path;
-    const std::wstring full = AbsolutePath(path);
-    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
-    return L"\\\\?\\" + full;
-}
-
 // Whether another program holds the file open without letting it be
 // replaced (a viewer showing the last capture).
 bool HeldOpen(const std::wstring& path) {
@@ -72,7 +62,7 @@ std::wstring AbsolutePath(const std::wstring& path) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path) {
-    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    const UniqueFile file(CreateFileW(ReachablePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return std::nullopt;
 
@@ -97,7 +87,7 @@ namespace file_system {
 std::optional<WriteFailure> RefusalToReplace(const std::wstring& path) {
     // Windows refuses to replace a read-only file, Wine does not: asking
     // first keeps the file in both, and says why.
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(ReachablePath(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return WriteFailure::FolderInTheWay;
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return WriteFailure::ReadOnlyFile;
@@ -126,13 +116,26 @@ size_t WriteSome(FileId file, const char* data, size_t size) {
 bool Flush(FileId file) { return FlushFileBuffers(reinterpret_cast<HANDLE>(file)) != FALSE; }
 
 bool MoveOver(const std::wstring& from, const std::wstring& to) {
-    if (MoveFileExW(ReachablePath(from).c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (MoveFileExW(ReachablePath(from).c_str(), ReachablePath(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return true;
     }
     // Windows refuses to replace a file that another program has open with
     // "access denied"; the user should read that it is in use.
     const DWORD error = GetLastError();
     SetLastError(error == ERROR_ACCESS_DENIED && HeldOpen(to) ? ERROR_SHARING_VIOLATION : error);
+    return false;
+}
+
+bool MoveToNew(const std::wstring& from, const std::wstring& to, bool& taken) {
+    // Without MOVEFILE_REPLACE_EXISTING the name is claimed only if free,
+    // in the file system's own case rules: a lost race is told, not a loss.
+    taken = false;
+    if (MoveFileExW(ReachablePath(from).c_str(), ReachablePath(to).c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+    const DWORD error = GetLastError();
+    taken = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ||
+            (error == ERROR_ACCESS_DENIED && GetFileAttributesW(ReachablePath(to).c_str()) != INVALID_FILE_ATTRIBUTES);
+    SetLastError(error);
     return false;
 }
 
@@ -167,7 +170,7 @@ void RemoveStaleScratchFiles(const std::wstring& folder) {
     // the network waits: folders there are left alone.
     if (OnNetwork(folder)) return;
     const CriticalErrorsAsResults quietly;  // a drive without its disk just fails
-    std::wstring prefix = folder.empty() ? L".\\" : folder;
+    std::wstring prefix = folder.empty() ? L".\\" : ReachablePath(folder);
     if (prefix.back() != L'\\' && prefix.back() != L'/' && prefix.back() != L':') prefix += L'\\';
     WIN32_FIND_DATAW found{};
     const UniqueFind search(FindFirstFileW((prefix + kScratchPrefix + L"*.tmp").c_str(), &found));
@@ -192,7 +195,7 @@ void RemoveStaleScratchFiles(const std::wstring& folder) {
 
 long long FileLength(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA info{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info) ||
+    if (!GetFileAttributesExW(ReachablePath(path).c_str(), GetFileExInfoStandard, &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         throw FileNotFoundError(path);
     }

@@ -2,6 +2,7 @@
 // the window shows sooner, and a session that never captures never loads them.
 #pragma once
 
+#include <functional>
 #include <utility>
 
 namespace scrimble::win32 {
@@ -33,8 +34,18 @@ private:
 };
 
 // Initialises OLE on the calling (user-interface) thread at the first call; it
-// stays initialised until the program ends. Pictures and the shell's folder
-// browser need it.
+// stays initialised until EndOle. Pictures, the codecs and the shell's
+// dialogs need it.
 void EnsureOleInitialized();
+
+// For a COM object kept for the program's life (the codecs' factory): how to
+// release it. EndOle runs these, the latest first, before OLE itself ends:
+// an object released after OleUninitialize may call into an unloaded DLL.
+void ReleaseBeforeOleEnds(std::function<void()> release);
+
+// The end of COM for the program, in this order: the objects kept for its
+// life, then OleUninitialize where OLE was started. The entry point calls it
+// once its window is gone; later calls do nothing.
+void EndOle();
 
 }  // namespace scrimble::win32

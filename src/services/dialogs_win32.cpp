@@ -11,6 +11,7 @@
 #include "imaging/bmp_writer_win32.h"
 #include "imaging/print_layout.h"
 #include "platform/errors.h"
+#include "platform/file_io.h"
 #include "platform/ole_win32.h"
 #include "services/services_win32.h"
 
@@ -44,17 +45,23 @@ private:
 // A job that has started ends as printed or as abandoned, never open.
 class PrintJob {
 public:
+    // Started() is false where the user cancelled in the printer's own
+    // prompt (Microsoft Print to PDF asks for a file name here).
     PrintJob(HDC dc, const std::wstring& name) : dc_(dc) {
         DOCINFOW document{};
         document.cbSize = sizeof document;
         document.lpszDocName = name.c_str();
-        if (::StartDocW(dc_, &document) <= 0) throw PrintError(L"");
+        if (::StartDocW(dc_, &document) > 0) return;
+        if (::GetLastError() != ERROR_CANCELLED) throw PrintError(L"");
+        done_ = true;  // nothing to abandon
+        started_ = false;
     }
     ~PrintJob() {
         if (!done_) ::AbortDoc(dc_);
     }
     PrintJob(const PrintJob&) = delete;
     PrintJob& operator=(const PrintJob&) = delete;
+    bool Started() const { return started_; }
     void Finish() {
         done_ = true;
         if (::EndDoc(dc_) <= 0) throw PrintError(L"");
@@ -63,7 +70,62 @@ public:
 private:
     HDC dc_;
     bool done_ = false;
+    bool started_ = true;
 };
+
+// Notes the name in the dialog's name box as the user confirms it: after
+// Show, Wine's GetFileName gives back the name the dialog was opened with.
+class TypedName final : public IFileDialogEvents {
+public:
+    explicit TypedName(decltype(&::CoTaskMemFree) release) : release_(release) {}
+    const std::wstring& Typed() const { return typed_; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+        if (id != IID_IUnknown && id != IID_IFileDialogEvents) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<IFileDialogEvents*>(this);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE OnFileOk(IFileDialog* dialog) override {
+        PWSTR name = nullptr;
+        if (SUCCEEDED(dialog->GetFileName(&name)) && name != nullptr) typed_ = name;
+        release_(name);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnFolderChanging(IFileDialog*, IShellItem*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnFolderChange(IFileDialog*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnSelectionChange(IFileDialog*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShareViolation(IFileDialog*, IShellItem*, FDE_SHAREVIOLATION_RESPONSE*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE OnTypeChange(IFileDialog*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnOverwrite(IFileDialog*, IShellItem*, FDE_OVERWRITE_RESPONSE*) override {
+        return E_NOTIMPL;
+    }
+
+private:
+    ~TypedName() = default;  // only Release deletes it
+    decltype(&::CoTaskMemFree) release_;
+    ULONG references_ = 1;
+    std::wstring typed_;
+};
+
+// The folder of the dialog's result with the name as typed: Windows keeps
+// "shot.jpg" with the PNG type chosen, Wine's result is "shot.jpg.png".
+std::wstring AsTyped(const std::wstring& result, const std::wstring& typed) {
+    const size_t nameStart = typed.find_last_of(L"\\/:");
+    const std::wstring name = nameStart == std::wstring::npos ? typed : typed.substr(nameStart + 1);
+    return name.empty() ? result : FolderOf(result) + name;
+}
 
 RuntimeError PrintDialogError(DWORD error) {
     return PrintError(error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES ? L"プリンターが設定されていません。"
@@ -97,7 +159,12 @@ std::optional<Services::SaveAsChoice> WindowsServices::ChooseSaveAs(NativeHandle
     }
     dialog->SetFileName(name.c_str());
 
+    ComPtr<TypedName> typed;
+    *typed.Out() = new TypedName(release);
+    DWORD cookie = 0;
+    const bool watching = SUCCEEDED(dialog->Advise(typed.Get(), &cookie));
     const HRESULT shown = dialog->Show(reinterpret_cast<HWND>(owner));
+    if (watching) dialog->Unadvise(cookie);
     if (shown == HRESULT_FROM_WIN32(ERROR_CANCELLED)) return std::nullopt;
     ComPtr<IShellItem> chosen;
     PWSTR path = nullptr;
@@ -105,12 +172,13 @@ std::optional<Services::SaveAsChoice> WindowsServices::ChooseSaveAs(NativeHandle
         FAILED(chosen->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
         throw unavailable;
     }
-    const std::wstring file = path;
+    const std::wstring file = AsTyped(path, typed->Typed());
     release(path);
     UINT type = 1;
     dialog->GetFileTypeIndex(&type);
-    const PictureFormat format = kSaveFormats[std::clamp<UINT>(type, 1, std::size(kSaveFormats)) - 1];
-    return SaveAsChoice{WithExtension(file, format), format};
+    const SaveAsTarget target =
+        SaveAsTargetFor(file, kSaveFormats[std::clamp<UINT>(type, 1, std::size(kSaveFormats)) - 1]);
+    return SaveAsChoice{target.path, target.format};
 }
 
 bool WindowsServices::PrintPicture(NativeHandle owner, const PicturePtr& picture, const std::wstring& documentName) {
@@ -149,9 +217,11 @@ bool WindowsServices::PrintPicture(NativeHandle owner, const PicturePtr& picture
     const UniquePrinterDc printer(request.hDC);
 
     PrintJob job(printer.get(), documentName);
+    if (!job.Started()) return false;  // cancelled in the printer's prompt
     if (::StartPage(printer.get()) <= 0) throw PrintError(L"");
     const Rect32 area{0, 0, ::GetDeviceCaps(printer.get(), HORZRES), ::GetDeviceCaps(printer.get(), VERTRES)};
-    const Rect32 place = FitCentred(width, height, area);
+    const Rect32 place = FitCentred(width, height, area, ::GetDeviceCaps(printer.get(), LOGPIXELSX),
+                                    ::GetDeviceCaps(printer.get(), LOGPIXELSY));
     // Halftoning scales the capture to the printer's resolution without the
     // jagged lines and lost thin strokes that dropping pixels gives.
     ::SetStretchBltMode(printer.get(), HALFTONE);

@@ -8,6 +8,7 @@
 #include "imaging/picture.h"
 #include "imaging/picture_format.h"
 #include "platform/conversions.h"
+#include "platform/file_io.h"
 #include "platform/twips.h"
 
 // windows.h maps MessageBox to MessageBoxW; the method below keeps its own name.
@@ -38,21 +39,29 @@ public:
 
     // Replaces what the clipboard holds by its own copy of the picture as a
     // bitmap (with its palette where it has one), in one opening of the
-    // clipboard. The copies are made first: a failure (ClipboardRefused, or
-    // ClipboardBusy when another program keeps the clipboard) leaves the
-    // clipboard as it was.
+    // clipboard. The copies are made first: a failure before the clipboard
+    // is emptied (ClipboardRefused, or ClipboardBusy when another program
+    // keeps the clipboard) leaves it as it was; one after (the system
+    // refuses the data) leaves it empty, and says so (ClipboardEmptied).
     virtual void ClipboardSetPicture(const PicturePtr& picture) = 0;
 
-    // Modal message box with an OK button and the application title.
+    // Modal message box with an OK button and the application title, owned
+    // by the window and brought to the front (also after a delay, when
+    // another program has the foreground).
     virtual void MessageBox(const std::wstring& text) = 0;
 
-    // Writes the picture as a file of that format, replacing a file of that
-    // name only once the new one is complete. Throws FileWriteError, or
+    // Writes the picture as a file of that format. A file of that name is
+    // replaced only once the new one is complete, or kept: then, where the
+    // name is taken (by any file or folder, in any case of letters), the
+    // result is false and nothing is written. Throws FileWriteError, or
     // PictureEncodeError when the picture cannot be put in that format.
-    virtual void SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format) = 0;
+    virtual bool SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format,
+                             ExistingFile existing) = 0;
     // The system's Save As dialog, opened in `folder` with `name` proposed and
-    // the types PNG (first), JPEG and BMP; the chosen type decides the format,
-    // and the path has its extension. nullopt when cancelled.
+    // the types PNG (first), JPEG and BMP. The name as the user typed it:
+    // its extension decides the format where it is one of these, else the
+    // chosen type does and adds its extension (SaveAsTargetFor). nullopt
+    // when cancelled.
     struct SaveAsChoice {
         std::wstring path;
         PictureFormat format;
@@ -61,7 +70,8 @@ public:
                                                      const std::wstring& name) = 0;
     // The system's print dialog, then the picture on one page, fitted to the
     // printable area and centred, the job named `documentName`. False when
-    // cancelled; PrintError when there is no printer or the printer fails.
+    // cancelled, in the dialog or in the printer's own prompt (a PDF
+    // printer's file name); PrintError when there is no printer or it fails.
     virtual bool PrintPicture(NativeHandle owner, const PicturePtr& picture, const std::wstring& documentName) = 0;
 
     // Length of a file in bytes; throws FileNotFoundError.

@@ -80,6 +80,30 @@ void DisableTransitions(HWND window) {
     if (setAttribute != nullptr) setAttribute(window, DWMWA_TRANSITIONS_FORCEDISABLED, &disabled, sizeof disabled);
 }
 
+std::optional<std::wstring> ShortForm(const std::wstring& path) {
+    const std::wstring reachable = ReachablePath(path);
+    const DWORD needed = ::GetShortPathNameW(reachable.c_str(), nullptr, 0);
+    if (needed == 0) return std::nullopt;
+    std::wstring shortPath(needed, L'\0');
+    const DWORD length = ::GetShortPathNameW(reachable.c_str(), shortPath.data(), needed);
+    if (length == 0 || length >= needed) return std::nullopt;
+    shortPath.resize(length);
+    return shortPath;
+}
+
+// The shell takes no \\?\ form: a folder past MAX_PATH goes to it by its
+// short form where the volume has one and that is short enough.
+std::wstring ShellPath(const std::wstring& folder) {
+    if (ReachablePath(folder) == folder) return folder;
+    std::wstring shortPath = ShortForm(folder).value_or(L"");
+    if (shortPath.compare(0, 8, L"\\\\?\\UNC\\") == 0) {
+        shortPath.replace(0, 8, L"\\\\");
+    } else if (shortPath.compare(0, 4, L"\\\\?\\") == 0) {
+        shortPath.erase(0, 4);
+    }
+    return !shortPath.empty() && shortPath.size() < MAX_PATH ? shortPath : folder;
+}
+
 HPALETTE CopyPalette(HPALETTE palette) {
     const UINT count = ::GetPaletteEntries(palette, 0, 0, nullptr);
     if (count == 0) return nullptr;
@@ -171,18 +195,16 @@ void WindowsServices::ClipboardSetPicture(const PicturePtr& picture) {
     OpenClipboardScope clipboard(window_.hwnd());
     if (!::EmptyClipboard()) throw ClipboardRefusedError();
     if (palette && ::SetClipboardData(CF_PALETTE, palette.get()) != nullptr) palette.release();
-    if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) throw ClipboardRefusedError();
+    if (::SetClipboardData(CF_BITMAP, bitmap.get()) == nullptr) throw ClipboardEmptiedError();
     bitmap.release();  // the clipboard owns it now
 }
 
-void WindowsServices::MessageBox(const std::wstring& text) {
-    HWND owner = window_.Visible() ? window_.hwnd() : nullptr;
-    ::MessageBoxW(owner, text.c_str(), kApplicationTitle, MB_OK);
-}
+void WindowsServices::MessageBox(const std::wstring& text) { window_.ShowMessage(text, MB_OK); }
 
-void WindowsServices::SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format) {
+bool WindowsServices::SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format,
+                                  ExistingFile existing) {
     if (!picture) throw RuntimeError(ErrorCode::PictureEncodeFailed, L"保存する画像がありません。");
-    scrimble::SavePicture(*picture, path, format);
+    return scrimble::SavePicture(*picture, path, format, existing);
 }
 
 long long WindowsServices::FileLength(const std::wstring& path) { return scrimble::FileLength(path); }
@@ -225,7 +247,7 @@ std::optional<std::wstring> WindowsServices::BrowseForFolder(NativeHandle owner,
 
 bool WindowsServices::IsExistingFolder(const std::wstring& path) {
     if (path.empty()) return false;
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(ReachablePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
@@ -237,18 +259,10 @@ void WindowsServices::OpenFolder(const std::wstring& folder) {
     std::wstring target = AbsolutePath(folder);
     if (target.empty()) return;
     if (target.back() != L'\\') target += L'\\';
-    ShellExecuteOpen(target);
+    ShellExecuteOpen(ShellPath(target));
 }
 
-std::optional<std::wstring> WindowsServices::ShortPath(const std::wstring& path) {
-    const DWORD needed = ::GetShortPathNameW(path.c_str(), nullptr, 0);
-    if (needed == 0) return std::nullopt;
-    std::wstring shortPath(needed, L'\0');
-    const DWORD length = ::GetShortPathNameW(path.c_str(), shortPath.data(), needed);
-    if (length == 0 || length >= needed) return std::nullopt;
-    shortPath.resize(length);
-    return shortPath;
-}
+std::optional<std::wstring> WindowsServices::ShortPath(const std::wstring& path) { return ShortForm(path); }
 
 void WindowsServices::ShellOpen(const std::wstring& target) { ShellExecuteOpen(target); }
 

@@ -21,7 +21,8 @@ public:
     NumberLocale Locale() override;
     void ClipboardSetPicture(const PicturePtr& picture) override;
     void MessageBox(const std::wstring& text) override;
-    void SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format) override;
+    bool SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format,
+                     ExistingFile existing) override;
     std::optional<SaveAsChoice> ChooseSaveAs(NativeHandle owner, const std::wstring& folder,
                                              const std::wstring& name) override;
     bool PrintPicture(NativeHandle owner, const PicturePtr& picture, const std::wstring& documentName) override;

@@ -60,27 +60,10 @@ std::optional<Setting> FindSetting(std::string_view lineBytes) {
 // character, so the value's bytes start right after it.
 std::wstring LineValue(std::string_view lineBytes) { return AnsiToWide(lineBytes.substr(kKeyFieldLength)); }
 
-// The nine controls the file fills, looked up once for a whole reading or
-// writing rather than for every line.
-struct SettingControls {
-    explicit SettingControls(forms::Form& form)
-        : timerKind(form.Get("cboTimer")), timerTime(form.Get("cboTime")), clip(form.Get("chkClip")),
-          autoSave(form.Get("chkAutoSave")), path(form.Get("lblPath")), file(form.Get("txtFile")),
-          number(form.Get("txtNumber")), step(form.Get("txtUp")), format(form.Get("cboFormat")) {}
-    forms::Control &timerKind, &timerTime, &clip, &autoSave, &path, &file, &number, &step, &format;
-};
-
-constexpr int kBmpIndex = 0;
-constexpr int kPngIndex = 1;
-
-// PNG by its name in any case; anything else, a format of a later version
-// too, as BMP rather than a reason to drop the whole file.
+// A format auto-save offers, by its name in any case; anything else, a format
+// of a later version too, as BMP rather than a reason to drop the whole file.
 int FormatIndexFromText(const std::wstring& value) {
-    std::wstring name = value;
-    for (wchar_t& c : name) {
-        if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-    }
-    return name == NameOf(PictureFormat::Png) ? kPngIndex : kBmpIndex;
+    return AutoSaveIndexOf(FormatNamed(value).value_or(PictureFormat::Bmp));
 }
 
 // The window is moved only after the whole file has been applied, so a file
@@ -148,10 +131,11 @@ std::string ReadFile(WholeFiles& files, const std::wstring& path) {
 
 // Applies the bytes of a settings file to the controls. Throws RuntimeError
 // when a value cannot be applied.
-void Apply(forms::Form& form, const SettingControls& controls, std::string_view bytes, const NumberLocale& locale,
+void Apply(const SettingControls& controls, std::string_view bytes, const NumberLocale& locale,
            const PositionVisible& positionVisible) {
+    forms::Form& form = controls.window;
     PendingPosition position{form.Left(), form.Top(), false};
-    controls.format.SetListIndex(kBmpIndex);  // a file of the ten first lines says nothing of it
+    controls.format.SetListIndex(AutoSaveIndexOf(PictureFormat::Bmp));  // a file of the ten first lines says nothing of it
     std::string_view rest = bytes;
     std::string_view lineBytes;
     while (TakeLine(rest, lineBytes)) {
@@ -172,9 +156,9 @@ void Apply(forms::Form& form, const SettingControls& controls, std::string_view 
 // file at all could be applied.
 class ControlValues {
 public:
-    ControlValues(forms::Form& form, const SettingControls& controls)
-        : top_(form.Top()),
-          left_(form.Left()),
+    explicit ControlValues(const SettingControls& controls)
+        : top_(controls.window.Top()),
+          left_(controls.window.Left()),
           timerKind_(controls.timerKind.ListIndex()),
           timerTime_(controls.timerTime.ListIndex()),
           clip_(controls.clip.Value()),
@@ -185,9 +169,9 @@ public:
           step_(controls.step.Text()),
           format_(controls.format.ListIndex()) {}
 
-    void Restore(forms::Form& form, const SettingControls& controls) const {
-        form.SetLeft(left_);
-        form.SetTop(top_);
+    void Restore(const SettingControls& controls) const {
+        controls.window.SetLeft(left_);
+        controls.window.SetTop(top_);
         controls.timerKind.SetListIndex(timerKind_);
         controls.timerTime.SetListIndex(timerTime_);
         controls.clip.SetValue(clip_);
@@ -275,21 +259,23 @@ std::wstring UnreadableSettingsMessage(const std::wstring& path) {
     return L"設定ファイル「" + path + L"」を読み込めませんでした。\n起動時の設定のまま続けます。";
 }
 
-bool IniFileRead(forms::Form& form, Services& services, const std::wstring& path,
+bool IniFileRead(const SettingControls& controls, Services& services, const std::wstring& path,
                  const PositionVisible& positionVisible, WholeFiles& files) {
-    const SettingControls controls(form);
-    const ControlValues before(form, controls);
+    const ControlValues before(controls);
     bool writable = true;
     for (int attempt = 1; attempt <= kReadingAttempts; ++attempt) {
         // Asked afresh for every reading, as each one may write a default file.
         const NumberLocale locale = services.Locale();
         try {
-            Apply(form, controls, ReadFile(files, path), locale, positionVisible);
+            Apply(controls, ReadFile(files, path), locale, positionVisible);
             return true;
         } catch (const RuntimeError&) {
             // Recovery: the user's file (or a default file that would not
-            // apply) gives way to the defaults.
+            // apply) gives way to the defaults. The user's own is kept aside
+            // (a missing one just stays missing); a default file is not,
+            // which would put it in the place of the user's.
             if (attempt == kReadingAttempts) break;
+            if (attempt == 1) files.KeepAside(path, path + kBackupSuffix);
             const std::string defaults = DefaultFileBytes(DefaultSaveFolder(services));
             try {
                 files.Replace(path, defaults);
@@ -301,7 +287,7 @@ bool IniFileRead(forms::Form& form, Services& services, const std::wstring& path
             // read-only share): the program still starts, with the defaults;
             // the caller tells that nothing will be kept.
             try {
-                Apply(form, controls, defaults, locale, positionVisible);
+                Apply(controls, defaults, locale, positionVisible);
                 return false;
             } catch (const RuntimeError&) {
                 break;
@@ -310,17 +296,16 @@ bool IniFileRead(forms::Form& form, Services& services, const std::wstring& path
     }
     // Not even the default file could be applied: keep what the window started
     // with rather than a mix of half-applied values.
-    before.Restore(form, controls);
+    before.Restore(controls);
     services.MessageBox(UnreadableSettingsMessage(path));
     return writable;
 }
 
-void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path, WholeFiles& files) {
+void IniFileWrite(const SettingControls& controls, Services& services, const std::wstring& path, WholeFiles& files) {
     const NumberLocale locale = services.Locale();
-    const SettingControls controls(form);
     const std::array<std::wstring, kKeyFields.size()> values = {
-        SingleToText(form.Top(), locale),
-        SingleToText(form.Left(), locale),
+        SingleToText(controls.window.Top(), locale),
+        SingleToText(controls.window.Left(), locale),
         ListPositionText(controls.timerKind),
         ListPositionText(controls.timerTime),
         IntToText(controls.clip.Value()),
@@ -329,7 +314,7 @@ void IniFileWrite(forms::Form& form, Services& services, const std::wstring& pat
         controls.file.Text(),
         controls.number.Text(),
         controls.step.Text(),
-        NameOf(controls.format.ListIndex() == kPngIndex ? PictureFormat::Png : PictureFormat::Bmp),
+        NameOf(AutoSaveFormatAt(controls.format.ListIndex())),
     };
     files.Replace(path, FileBytes(values));
 }

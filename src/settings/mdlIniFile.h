@@ -1,7 +1,7 @@
 // The settings file Scrimble.ini: eleven fixed-column lines ("FormTop   :10";
-// the auto-save format last, after the ten of the first version),
-// read into the main window's controls at load and written back at unload.
-// The controls are the only store; nothing is kept in memory between the two.
+// the auto-save format last, after the ten of the first version), read into
+// the main window's controls at load and written back from them at unload
+// and after each saved capture. The controls are the only store.
 #pragma once
 
 #include <functional>
@@ -16,9 +16,25 @@
 namespace scrimble::mdlIniFile {
 
 inline constexpr const wchar_t* kDefaultPath = L"Scrimble.ini";
+// Where an unusable file is kept: its path with this added.
+inline constexpr const wchar_t* kBackupSuffix = L".bak";
 
 // Window position used when the file has none that can be seen.
 inline constexpr float kDefaultPositionTwips = 10.0f;
+
+// The window (for its position) and the controls the file fills, in file order.
+struct SettingControls {
+    forms::Form& window;
+    forms::Control& timerKind;
+    forms::Control& timerTime;
+    forms::Control& clip;
+    forms::Control& autoSave;
+    forms::Control& path;
+    forms::Control& file;
+    forms::Control& number;
+    forms::Control& step;
+    forms::Control& format;
+};
 
 // Whether a window whose top-left corner is at (left, top) twips would show on
 // some monitor. The Windows build passes a monitor check; the default accepts
@@ -28,18 +44,20 @@ using PositionVisible = std::function<bool(float leftTwips, float topTwips)>;
 // Fills the window position, both list selections, both check boxes, the folder
 // and the three texts from the file. A missing file, or a value that cannot be
 // converted or that a control refuses, replaces the file with the default file
-// and reads that instead, without telling the user. If even the default file
+// and reads that instead, without telling the user; a file that was there is
+// kept first as path + ".bak" (replacing an older one), so that what it held
+// can be had back by hand. If even the default file
 // cannot be applied after a second attempt, the controls get back the values
 // they had before reading and a message box says so. A default file that
 // cannot be written is applied from memory, and the result is false: the
 // settings will not be kept, which the caller tells. Else true. The file is
 // read and replaced through `files`.
-bool IniFileRead(forms::Form& form, Services& services, const std::wstring& path = kDefaultPath,
+bool IniFileRead(const SettingControls& controls, Services& services, const std::wstring& path = kDefaultPath,
                  const PositionVisible& positionVisible = {}, WholeFiles& files = DiskFiles());
 
 // Replaces the file with the eleven lines taken from the controls. The old file
 // stays whole if the write fails; the failure is thrown (FileWriteError).
-void IniFileWrite(forms::Form& form, Services& services, const std::wstring& path = kDefaultPath,
+void IniFileWrite(const SettingControls& controls, Services& services, const std::wstring& path = kDefaultPath,
                   WholeFiles& files = DiskFiles());
 
 // Whether the file keeps this text as it is: its code page has every

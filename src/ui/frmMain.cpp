@@ -6,6 +6,7 @@
 #include "platform/errors.h"
 #include "platform/file_io.h"
 #include "settings/mdlIniFile.h"
+#include "ui/frmMain_layout.h"
 
 namespace scrimble {
 
@@ -27,32 +28,33 @@ constexpr const wchar_t* kSettingsNotKept = L"設定ファイルに書き込め�
 frmMain::frmMain(forms::Form& form, Services& services, CaptureSources capture)
     : Me(form),
       services(services),
-      cmdHome(form.Get("cmdHome")),
-      cmdPrint(form.Get("cmdPrint")),
-      chkAutoSave(form.Get("chkAutoSave")),
-      cmdExplorer(form.Get("cmdExplorer")),
-      chkClip(form.Get("chkClip")),
-      fraAutoSave(form.Get("fraAutoSave")),
-      txtFile(form.Get("txtFile")),
-      txtNumber(form.Get("txtNumber")),
-      txtUp(form.Get("txtUp")),
-      cmdPath(form.Get("cmdPath")),
-      lblPath(form.Get("lblPath")),
-      lblSvPath(form.Get("lblSvPath")),
-      lblFile(form.Get("lblFile")),
-      lblNumber(form.Get("lblNumber")),
-      lblUp(form.Get("lblUp")),
-      fraTimer(form.Get("fraTimer")),
-      cboTime(form.Get("cboTime")),
-      cboTimer(form.Get("cboTimer")),
-      Label1(form.Get("Label1")),
-      StatusBar1(form.Get("StatusBar1")),
-      cmdSave(form.Get("cmdSave")),
-      cmdActiveWindow(form.Get("cmdActiveWindow")),
-      cmdFullScreen(form.Get("cmdFullScreen")),
-      imgPicArea(form.Get("imgPicArea")),
-      cboFormat(form.Get("cboFormat")),
-      lblFormat(form.Get("lblFormat")),
+      cmdHome(ui::ControlOf(form, ui::MainControl::cmdHome)),
+      cmdPrint(ui::ControlOf(form, ui::MainControl::cmdPrint)),
+      chkAutoSave(ui::ControlOf(form, ui::MainControl::chkAutoSave)),
+      cmdExplorer(ui::ControlOf(form, ui::MainControl::cmdExplorer)),
+      chkClip(ui::ControlOf(form, ui::MainControl::chkClip)),
+      fraAutoSave(ui::ControlOf(form, ui::MainControl::fraAutoSave)),
+      txtFile(ui::ControlOf(form, ui::MainControl::txtFile)),
+      txtNumber(ui::ControlOf(form, ui::MainControl::txtNumber)),
+      txtUp(ui::ControlOf(form, ui::MainControl::txtUp)),
+      cmdPath(ui::ControlOf(form, ui::MainControl::cmdPath)),
+      lblPath(ui::ControlOf(form, ui::MainControl::lblPath)),
+      lblSvPath(ui::ControlOf(form, ui::MainControl::lblSvPath)),
+      lblFile(ui::ControlOf(form, ui::MainControl::lblFile)),
+      lblNumber(ui::ControlOf(form, ui::MainControl::lblNumber)),
+      lblUp(ui::ControlOf(form, ui::MainControl::lblUp)),
+      fraTimer(ui::ControlOf(form, ui::MainControl::fraTimer)),
+      cboTime(ui::ControlOf(form, ui::MainControl::cboTime)),
+      cboTimer(ui::ControlOf(form, ui::MainControl::cboTimer)),
+      Label1(ui::ControlOf(form, ui::MainControl::Label1)),
+      StatusBar1(ui::ControlOf(form, ui::MainControl::StatusBar1)),
+      cmdSave(ui::ControlOf(form, ui::MainControl::cmdSave)),
+      cmdActiveWindow(ui::ControlOf(form, ui::MainControl::cmdActiveWindow)),
+      cmdFullScreen(ui::ControlOf(form, ui::MainControl::cmdFullScreen)),
+      imgPicArea(ui::ControlOf(form, ui::MainControl::imgPicArea)),
+      cboFormat(ui::ControlOf(form, ui::MainControl::cboFormat)),
+      lblFormat(ui::ControlOf(form, ui::MainControl::lblFormat)),
+      settings_{form, cboTimer, cboTime, chkClip, chkAutoSave, lblPath, txtFile, txtNumber, txtUp, cboFormat},
       capture_(std::move(capture)) {
     WireEvents();
 }
@@ -86,7 +88,8 @@ void frmMain::Form_Load() {
     }
     // Started from a folder it may not write: it works all the same, and the
     // user learns now, not only at the close, that settings will not be kept.
-    if (!mdlIniFile::IniFileRead(Me, services, settingsPath, positionVisible)) StatusBar1.SetText(kSettingsNotKept);
+    settingsKept_ = mdlIniFile::IniFileRead(settings_, services, settingsPath, positionVisible);
+    if (!settingsKept_) StatusBar1.SetText(kSettingsNotKept);
     // A write cut short in an earlier run (the program killed, the power
     // gone) leaves its scratch file beside its target.
     services.RemoveStaleScratchFiles(FolderOf(settingsPath));
@@ -95,7 +98,7 @@ void frmMain::Form_Load() {
 
 void frmMain::Form_Unload() {
     try {
-        mdlIniFile::IniFileWrite(Me, services, settingsPath);
+        mdlIniFile::IniFileWrite(settings_, services, settingsPath);
     } catch (const RuntimeError& error) {
         // The caller shows it and ends the program all the same; the file
         // on disk is the one from before.
@@ -113,7 +116,11 @@ void frmMain::Form_KeyDown(int& keyCode, int shift) {
         return;
     }
     if (shift != 0) return;
-    switch (keyCode) {
+    const int key = keyCode;
+    // Taken: a drop-down list would open on F4 as well, and a list's own Esc
+    // never gets this far (the window closes it first).
+    if (key == kKeyF1 || key == kKeyF2 || key == kKeyF4 || key == kKeyF12 || key == kKeyEscape) keyCode = 0;
+    switch (key) {
         case kKeyF1: cmdFullScreen_Click(); break;
         case kKeyF2: cmdActiveWindow_Click(); break;
         case kKeyF4: cmdExplorer_Click(); break;

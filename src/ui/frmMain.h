@@ -1,11 +1,14 @@
 // The main window's code: its event handlers and public methods. The controls
-// are the program's whole state; this class only holds references to them.
+// hold what the user sees and the settings file keeps; this class holds
+// references to them and the little a run adds (the last file's name, whether
+// the settings can be kept, a focus on its way back).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 
 #include "forms/form.h"
+#include "settings/mdlIniFile.h"
 #include "services/services.h"
 
 namespace scrimble {
@@ -65,7 +68,8 @@ public:
     void Capture(const int16_t& intCaptureKind);
     void mainShow();
 
-    // Numbered auto-save.
+    // Numbered auto-save; never writes over a file the series did not name
+    // for replacing (see capture_save.cpp).
     void CaptureSave();
     // The format auto-save writes: what cboFormat shows.
     PictureFormat AutoSaveFormat() const;
@@ -97,8 +101,14 @@ public:
 private:
     void WireEvents();
     void RunCaptureCommand(int16_t kind, int waitAboveListIndex);
+    // Shows the window again, saves what was captured (`captured`: only the
+    // clipboard failed) and tells the message.
+    void EndFailedCapture(const std::wstring& message, bool captured);
     // The folder CaptureSave writes to: the lblPath caption ending in "\".
     std::wstring SaveFolder() const;
+    // Writes the settings file after a save, so that the next number
+    // survives a kill; quiet where it cannot.
+    void KeepNumber();
     // " ： 1,234 bytes" for a file just saved; "" when its size cannot be read.
     std::wstring SizeText(const std::wstring& path, const NumberLocale& locale);
     static void SelectToEnd(forms::Control& box);
@@ -107,6 +117,11 @@ private:
     // The name the picture would have as a numbered file, without extension.
     std::wstring PictureName() const;
 
+    // The controls whose values the settings file keeps.
+    mdlIniFile::SettingControls settings_;
+    // Whether the settings file could be written at the start: where it
+    // could not, no save tries again.
+    bool settingsKept_ = true;
     CaptureSources capture_;
     // The last file auto-save wrote, without its extension: the name Save As
     // and printing give the picture. Empty before the first.

@@ -10,6 +10,7 @@
 #include "capture/mdlCapture.h"
 #include "forms/main_window_win32.h"
 #include "platform/errors.h"
+#include "platform/ole_win32.h"
 #include "platform/win32_handles.h"
 #include "services/services_win32.h"
 #include "ui/frmMain.h"
@@ -53,6 +54,16 @@ int Run(HINSTANCE instance) {
     return window.RunMessageLoop();
 }
 
+// COM ends last, after everything that used it: the window and its picture
+// are gone once Run returns.
+class ComEndsLast {
+public:
+    ComEndsLast() = default;
+    ~ComEndsLast() { scrimble::win32::EndOle(); }
+    ComEndsLast(const ComEndsLast&) = delete;
+    ComEndsLast& operator=(const ComEndsLast&) = delete;
+};
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -61,7 +72,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // is told once everything built so far is gone; the program then ends
     // with an exit code that says so.
     int exitCode = 0;
-    const std::optional<std::wstring> failure = scrimble::FailureMessage([&] { exitCode = Run(instance); });
+    const std::optional<std::wstring> failure = scrimble::FailureMessage([&] {
+        const ComEndsLast com;
+        exitCode = Run(instance);
+    });
     if (!failure) return exitCode;
     ::MessageBoxW(nullptr, failure->c_str(), scrimble::win32::kApplicationTitle, MB_OK | MB_ICONERROR);
     return 1;

@@ -38,14 +38,17 @@ std::wstring frmMain::PictureName() const {
 void frmMain::cmdSave_Click() {
     const PicturePtr picture = imgPicArea.Picture();
     if (!picture) return;
-    const std::optional<Services::SaveAsChoice> choice = services.ChooseSaveAs(Me.Handle(), SaveFolder(), PictureName());
-    if (!choice) return;  // cancelled: nothing changes
-    // The number stays: Save As is a copy of the picture, not the next file.
+    // The dialog itself may fail (COM, memory) as the save may: both are told.
     try {
-        services.SavePicture(picture, choice->path, choice->format);
+        const std::optional<Services::SaveAsChoice> choice =
+            services.ChooseSaveAs(Me.Handle(), SaveFolder(), PictureName());
+        if (!choice) return;  // cancelled: nothing changes
+        // The number stays: Save As is a copy of the picture, not the next
+        // file. The dialog asked before a file was replaced.
+        services.SavePicture(picture, choice->path, choice->format, ExistingFile::Replace);
         StatusBar1.SetText(L" " + FileNameOf(choice->path) + SizeText(choice->path, services.Locale()));
-    } catch (const RuntimeError& error) {
-        services.MessageBox(error.MessageText());
+    } catch (...) {
+        services.MessageBox(CurrentFailureMessage());
         StatusBar1.SetText(kSaveFailed);
     }
 }
@@ -55,8 +58,8 @@ void frmMain::cmdPrint_Click() {
     if (!picture) return;
     try {
         services.PrintPicture(Me.Handle(), picture, PictureName());
-    } catch (const RuntimeError& error) {
-        services.MessageBox(error.MessageText());
+    } catch (...) {
+        services.MessageBox(CurrentFailureMessage());
     }
 }
 

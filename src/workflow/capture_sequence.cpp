@@ -20,7 +20,8 @@ constexpr long long kLongestIdleMilliseconds = 1000;
 // Raised by the clipboard step, which runs once the preview holds the new
 // capture.
 bool IsClipboardFailure(const RuntimeError& error) {
-    return error.Code() == ErrorCode::ClipboardBusy || error.Code() == ErrorCode::ClipboardRefused;
+    return error.Code() == ErrorCode::ClipboardBusy || error.Code() == ErrorCode::ClipboardRefused ||
+           error.Code() == ErrorCode::ClipboardEmptied;
 }
 
 }  // namespace
@@ -40,16 +41,24 @@ void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex) {
         if (services.Ending()) return;
         Capture(kind);
     } catch (const RuntimeError& error) {
-        // Never with the window left hidden.
-        mainShow();
-        // A capture that only missed the clipboard is saved all the same, and
-        // before the message, whose wait lets a close end the program.
-        if (IsClipboardFailure(error)) CaptureSave();
-        services.MessageBox(error.MessageText());
+        EndFailedCapture(error.MessageText(), IsClipboardFailure(error));
+        return;
+    } catch (...) {
+        // Out of memory for a huge desktop, say: told like any other.
+        EndFailedCapture(CurrentFailureMessage(), false);
         return;
     }
     mainShow();
     CaptureSave();
+}
+
+void frmMain::EndFailedCapture(const std::wstring& message, bool captured) {
+    // Never with the window left hidden.
+    mainShow();
+    // A capture that only missed the clipboard is saved all the same, and
+    // before the message, whose wait lets a close end the program.
+    if (captured) CaptureSave();
+    services.MessageBox(message);
 }
 
 void frmMain::mainHide() {

@@ -1,7 +1,7 @@
 """Numbered auto-save end to end: each capture written as folder + name +
-number + ".bmp" (or ".png"), the number advanced by the step, the outcome in the status
-bar; an existing file replaced whole; a missing folder reported and left
-missing.
+number + ".bmp" (or ".png"), the number advanced by the step, the outcome in
+the status bar; a name already taken skipped, never written over; the next
+number kept through a kill; a missing folder reported and left missing.
 
 The desktop is repainted in a new colour before each capture, so every file
 can be traced to its own capture.
@@ -9,6 +9,7 @@ can be traced to its own capture.
 
 import os
 import shutil
+import signal
 import subprocess
 
 import rig
@@ -20,20 +21,22 @@ SCREEN = (1024, 768)
 BMP_SIZE = 14 + 40 + SCREEN[0] * SCREEN[1] * 3  # 24 bits, rows of 3072 bytes need no padding
 FOLDER = "shots"  # C:\shots
 JUNK = b"not a bmp!"
+# An earlier capture under the series' first name, in other letters' case.
+EARLIER = "screen01.BMP"
+# Three saves, a kill, a start and three more; the first name is taken.
 SERIES = [
-    ("Screen01.bmp", (0x33, 0x66, 0xCC), "11"),
-    ("Screen11.bmp", (0x66, 0xCC, 0x33), "21"),
-    ("Screen21.bmp", (0xCC, 0x33, 0x66), "31"),
+    ("Screen11.bmp", (0x33, 0x66, 0xCC), "21"),
+    ("Screen21.bmp", (0x66, 0xCC, 0x33), "31"),
+    ("Screen31.bmp", (0xCC, 0x33, 0x66), "41"),
+    ("Screen41.bmp", (0x99, 0x33, 0xCC), "51"),
+    ("Screen51.bmp", (0x33, 0xCC, 0x99), "61"),
+    ("Screen61.bmp", (0xCC, 0x99, 0x33), "71"),
 ]
+INI = settings(timer_kind=1, clip=1, auto_save=1, path="C:\\" + FOLDER, file="Screen", number="01", up="10")
 
 
 def make_app():
-    def old_file(session):
-        with open(os.path.join(folder_of(session), "Screen01.bmp"), "wb") as f:
-            f.write(JUNK)
-
-    return session_with_folder(FOLDER, settings(timer_kind=1, clip=1, auto_save=1, path="C:\\" + FOLDER,
-                                                 file="Screen", number="01", up="10"), old_file)
+    return session_with_folder(FOLDER, INI)
 
 
 def folder_of(app):
@@ -49,25 +52,54 @@ def capture_and_wait_for_status(app, d, expected_status, step):
                              f"{expected_status!r}; message boxes: {app.msgboxes()}") from None
 
 
-def test_captures_write_the_numbered_series_replacing_an_existing_file(app):
-    d = Driver(app)
+def test_the_series_never_writes_over_a_file_and_goes_on_after_a_kill():
+    """An earlier file under the series' first name is skipped, and every
+    save keeps the next number in the settings file at once: three saves, a
+    kill (no close), a start and three more give six new files, and neither
+    the earlier file nor the first three change."""
+    def earlier_file(session):
+        with open(os.path.join(folder_of(session), EARLIER), "wb") as f:
+            f.write(JUNK)
+
+    app = session_with_folder(FOLDER, INI, earlier_file)
+    try:
+        story_of_six_captures(app)
+    finally:
+        app.stop()
+
+
+def story_of_six_captures(app):
     folder = folder_of(app)
     checks = rig.Checks()
     controls = app.controls()
     checks.equal(controls[TXT_NUMBER]["text"], "01", "start: txtNumber")
     checks.equal(controls[LBL_NUMBER]["text"], "開始No", "start: lblNumber")
-
+    written = {}
     for step, (name, colour, next_number) in enumerate(SERIES, start=1):
+        if step == 4:
+            os.kill(app.app.pid, signal.SIGKILL)
+            app.wait_exit(30)
+            app.launch()
+            checks.equal(app.controls()[TXT_NUMBER]["text"], "41", "after the kill: the number kept")
+        d = Driver(app)
         d.set_root(colour)
         capture_and_wait_for_status(app, d, status_line(name, BMP_SIZE), f"capture {step}")
         controls = app.controls()
         checks.equal(controls[TXT_NUMBER]["text"], next_number, f"capture {step}: txtNumber")
         checks.equal(controls[LBL_NUMBER]["text"], "次のNo", f"capture {step}: lblNumber")
-        checks.equal(sorted(os.listdir(folder)), sorted(n for n, _, _ in SERIES[:step]),
+        checks.true(f"\r\nNo        :{next_number}\r\n" in app.read_file("Scrimble.ini"),
+                    f"capture {step}: the next number in the settings file at once")
+        checks.equal(sorted(os.listdir(folder)), sorted([EARLIER] + [n for n, _, _ in SERIES[:step]]),
                      f"capture {step}: files in the folder (no scratch files left)")
+        with open(os.path.join(folder, name), "rb") as f:
+            written[name] = f.read()
 
+    with open(os.path.join(folder, EARLIER), "rb") as f:
+        checks.equal(f.read(), JUNK, f"the earlier {EARLIER}")
     for name, colour, _ in SERIES:
         path = os.path.join(folder, name)
+        with open(path, "rb") as f:
+            checks.true(f.read() == written[name], f"{name}: unchanged since its capture")
         bmp = read_bmp(path)
         checks.equal((bmp.width, bmp.height, bmp.planes, bmp.bits, bmp.compression),
                      (SCREEN[0], SCREEN[1], 1, 24, 0), f"{name}: width, height, planes, bits, compression")

@@ -38,11 +38,11 @@ def earlier_capture(app):
         return f.read()
 
 
-def session(number="01", **options):
+def session(number="01", up="10", **options):
     # The last line is one the program's writer drops: a settings file that
     # was rewritten after all would not stay the same.
-    app = rig.Session(start=False, ini=settings(auto_save=1, path="C:\\shots", number=number) + "Kept      :x\n",
-                      **options)
+    app = rig.Session(start=False, ini=settings(auto_save=1, path="C:\\shots", number=number, up=up) +
+                      "Kept      :x\n", **options)
     put_old_bmp(app)
     return app
 
@@ -69,23 +69,27 @@ def hold(app, stack, *what):
     assert holder.stdout.readline().strip() == b"ready", f"the {what[0]} holder did not start"
 
 
-# message: {} stands for the file's Windows path; number_after None: the program ends.
-Row = collections.namedtuple("Row", "arrange number key message number_after files_after status_after",
-                             defaults=(None, ["Screen01.bmp"], SAVE_FAILED))
+# message: {} stands for the Windows path of `target` (the settings file for
+# Escape); number_after None: the program ends. The earlier Screen01.bmp is
+# a name taken: the series goes on at Screen11.bmp, unless a step of 0 names
+# the one file to replace.
+Row = collections.namedtuple("Row", "arrange number key message number_after files_after status_after up target",
+                             defaults=(None, ["Screen01.bmp"], SAVE_FAILED, "10", "Screen11.bmp"))
 ROWS = {
     "full disk": Row(full_disk, "01", "F1", "61 : ディスクの空き容量が足りないため、ファイルに書き込めません: {}", "01"),
     "read-only save folder": Row(lambda app, stack: read_only(stack, folder_of(app)), "01", "F1",
                                  "70 : " + DENIED + "{}", "01"),
     "folder named as the file": Row(lambda app, stack: os.makedirs(os.path.join(folder_of(app), "Screen11.bmp")),
                                     "11", "F1", "75 : 同じ名前のフォルダがあるため、ファイルに書き込めません: {}", "11",
-                                    ["Screen01.bmp", "Screen11.bmp"]),
+                                    ["Screen01.bmp", "Screen11.bmp"], up="0"),
     # Only the copy to the clipboard failed: the capture is saved all the same.
     # A number that cannot advance: nothing is written that the next capture
     # would write over.
     "number at its limit": Row(lambda app, stack: None, "32767", "F1", "6 : オーバーフローしました。", "32767"),
-    # A viewer has open the file that the capture would replace.
+    # A viewer has open the one file that each capture replaces.
     "capture open in a viewer": Row(lambda app, stack: hold(app, stack, "hold-file", "C:\\shots\\Screen01.bmp"),
-                                    "01", "F1", "70 : 他のプログラムが使用中のため、ファイルに書き込めません: {}", "01"),
+                                    "01", "F1", "70 : 他のプログラムが使用中のため、ファイルに書き込めません: {}", "01",
+                                    up="0", target="Screen01.bmp"),
     "clipboard held": Row(lambda app, stack: hold(app, stack, "hold-clipboard"), "11", "F1",
                           "521 : 画像をクリップボードにコピーできません。他のプログラムがクリップボードを使用中です。", "21",
                           ["Screen01.bmp", "Screen11.bmp"], " Screen11.bmp \uff1a 2,359,350 bytes"),
@@ -98,8 +102,8 @@ ROWS = {
 
 @pytest.mark.parametrize("name", ROWS)
 def test_failure_is_told_and_loses_nothing(name):
-    arrange, number, key, message, number_after, files_after, status_after = ROWS[name]
-    with session(number) as app, contextlib.ExitStack() as stack:
+    arrange, number, key, message, number_after, files_after, status_after, up, target = ROWS[name]
+    with session(number, up) as app, contextlib.ExitStack() as stack:
         arrange(app, stack)
         settings_before = app.read_file("Scrimble.ini", encoding=None)
         app.launch()
@@ -111,7 +115,7 @@ def test_failure_is_told_and_loses_nothing(name):
         dialogs = app.wait_until(app.msgboxes, 60, "the failure message box")
 
         checks = rig.Checks()
-        path = windows_path(app.workdir) + "\\Scrimble.ini" if key == "Escape" else f"C:\\shots\\Screen{number}.bmp"
+        path = windows_path(app.workdir) + "\\Scrimble.ini" if key == "Escape" else "C:\\shots\\" + target
         checks.equal([(box["title"], box["texts"][-1:], [b["text"] for b in box["buttons"]]) for box in dialogs],
                      [("Scrimble", [message.format(path)], ["OK"])], "message boxes: title, text, buttons")
         checks.equal(app.tree()["visible"], True, "window visible under the message")
@@ -123,7 +127,11 @@ def test_failure_is_told_and_loses_nothing(name):
             checks.equal(app.controls()[TXT_NUMBER]["text"], number_after, "txtNumber")
         checks.equal(sorted(os.listdir(folder_of(app))), files_after, "files in the save folder (no scratch file)")
         checks.equal(earlier_capture(app), OLD_BMP, "the earlier capture")
-        checks.equal(app.read_file("Scrimble.ini", encoding=None), settings_before, "the settings file")
+        if status_after == SAVE_FAILED or number_after is None:
+            checks.equal(app.read_file("Scrimble.ini", encoding=None), settings_before, "the settings file")
+        else:  # saved: the next number kept at once
+            checks.true(f"\r\nNo        :{number_after}\r\n" in app.read_file("Scrimble.ini"),
+                        f"the settings file keeps the number {number_after}")
         checks.equal(glob.glob(os.path.join(app.workdir, "~*.tmp")), [], "scratch files beside the settings")
         checks.done()
 

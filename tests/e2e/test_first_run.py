@@ -115,6 +115,22 @@ def test_first_start_saves_into_the_pictures_folder():
         capture(app, folder, "Screen01.bmp")
         checks.equal(sorted(os.listdir(folder)), ["Screen01.bmp"], "files in the Pictures folder")
         checks.equal(app.controls()[ID["txtNumber"]]["text"], "11", "number after F1")
+        checks.equal(settings_line(app, "No"), b"11", "number kept in the settings at once")
+        checks.done()
+        # The settings lost (deleted, a new working folder): the defaults
+        # start at 01 again, and the earlier capture is never written over.
+        with open(os.path.join(folder, "Screen01.bmp"), "rb") as f:
+            first = f.read()
+        app.key("Escape")
+        app.wait_exit(EXIT_TIMEOUT)
+        os.remove(os.path.join(app.workdir, "Scrimble.ini"))
+        app.launch(timeout=START_TIMEOUT)
+        checks.equal(app.controls()[ID["txtNumber"]]["text"], "01", "number after the settings were lost")
+        capture(app, folder, "Screen11.bmp")
+        checks.equal(sorted(os.listdir(folder)), ["Screen01.bmp", "Screen11.bmp"], "files after the next F1")
+        with open(os.path.join(folder, "Screen01.bmp"), "rb") as f:
+            checks.true(f.read() == first, "Screen01.bmp from before must be unchanged")
+        checks.equal(settings_line(app, "No"), b"21", "number kept after the skip")
         checks.done()
 
 
@@ -187,6 +203,9 @@ def test_a_held_f4_opens_the_folder_once():
         if typed < 3:
             raise rig.RigError(f"a held key typed {typed} x on this display: it does not repeat")
 
+        # From a drop-down list, which F4 would also open and close.
+        app.key("Tab", "Tab", "Tab")
+        app.wait_until(lambda: app.focused_id() == ID["cboFormat"], 10, "focus on cboFormat")
         started = time.time()
         hold(app, "F4", 1.5)
         app.wait_until(app.opened_urls, LAUNCH_TIMEOUT, "the folder to be opened", interval=0.5)
@@ -195,6 +214,7 @@ def test_a_held_f4_opens_the_folder_once():
         assert len(opened) == 1 and windows_path(shots) in opened[0], \
             f"opened after a held F4 ({len(opened)} times): {opened[:3]}"
         assert app.alive(), f"program ended with {app.exit_code()}"
+        assert not app.controls()[ID["cboFormat"]]["combo"]["dropped"], "the list dropped down by F4"
 
 
 def hand_folders_to_the_browser(app):

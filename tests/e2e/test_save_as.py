@@ -1,6 +1,7 @@
 """Save As end to end: the picture in the preview written through the
 system's save dialog (Wine's own here), driven by keys as a user drives it.
-The type chosen in the dialog decides the encoding, the dialog proposes the
+The extension typed decides the encoding, else the type chosen in the
+dialog does; the dialog proposes the
 last auto-saved name in the auto-save folder, and the numbering stays where
 it is; Cancel writes nothing; before the first capture there is nothing to
 save.
@@ -152,11 +153,14 @@ def test_save_as_png_jpeg_and_bmp_through_the_dialog(app):
     files = {"Screen01.bmp"}
 
     # (how the dialog is opened, type, name typed, file expected): a missing
-    # extension added, one already there not doubled. Bare names land in
-    # C:\shots only if the dialog opened there: Scrimble runs elsewhere.
+    # extension added, one already there not doubled, and a typed extension
+    # deciding the format over the type chosen (Wine's dialog would make it
+    # "shot.jpg.png"). Bare names land in C:\shots only if the dialog opened
+    # there: Scrimble runs elsewhere.
     saves = [("cmdSave", 0, "Copy1", "Copy1.png"),
              ("Ctrl+S", 1, "Copy2", "Copy2.jpg"),
-             ("Ctrl+S", 2, "Copy3.bmp", "Copy3.bmp")]
+             ("Ctrl+S", 2, "Copy3.bmp", "Copy3.bmp"),
+             ("Ctrl+S", 0, "shot.jpg", "shot.jpg")]
     for opener, type_index, typed, expected in saves:
         start = (lambda: d.click(CMD_SAVE)) if opener == "cmdSave" else (lambda: app.key("ctrl+s"))
         box, dialog = open_dialog(app, start)
@@ -184,12 +188,13 @@ def test_save_as_png_jpeg_and_bmp_through_the_dialog(app):
             continue
         with open(path, "rb") as f:
             data = f.read()
-        if type_index == 0:
+        kind = os.path.splitext(expected)[1]
+        if kind == ".png":
             checks.equal(data[:8], b"\x89PNG\r\n\x1a\n", f"{step}: PNG signature")
             image = decode(app, path)
             checks.equal((image.width, image.height), SCREEN, f"{step}: size")
             checks.true(image.data == reference.data, f"{step}: every pixel must equal Screen01.bmp's")
-        elif type_index == 1:
+        elif kind == ".jpg":
             checks.equal(data[:3], b"\xff\xd8\xff", f"{step}: JPEG signature")
             image = decode(app, path)
             checks.equal((image.width, image.height), SCREEN, f"{step}: size")

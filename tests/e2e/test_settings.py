@@ -183,8 +183,9 @@ def test_hand_edited_file_is_shown_and_written_back_as_it_was():
 
 
 def test_file_with_an_unusable_value_is_replaced_by_the_defaults():
-    # Clip 3 is no check state; every other value of the file is lost with it.
-    app = start(ini=ini_bytes([
+    # Clip 3 is no check state; every other value of the file gives way with
+    # it, but the file is kept beside as Scrimble.ini.bak, byte for byte.
+    damaged = ini_bytes([
         "FormTop   :1500",
         "FormLeft  :3000",
         "TimerKind :3",
@@ -195,11 +196,13 @@ def test_file_with_an_unusable_value_is_replaced_by_the_defaults():
         "File      :Shot",
         "No        :7",
         "Up        :2",
-    ]))
+    ])
+    app = start(ini=damaged)
     try:
         checks = rig.Checks()
         check_defaults(checks, app, "after start")
         checks.true(not app.msgboxes(), "a recovery that succeeds shows no message")
+        checks.equal(app.read_file("Scrimble.ini.bak", encoding=None), damaged, "the damaged file kept as .bak")
         checks.done()
     finally:
         app.stop()

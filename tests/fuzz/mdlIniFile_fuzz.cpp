@@ -16,6 +16,7 @@
 
 #include "forms/form_builder.h"
 #include "settings/mdlIniFile.h"
+#include "support/setting_controls.h"
 #include "support/memory_files.h"
 #include "ui/frmMain_layout.h"
 
@@ -60,6 +61,7 @@ public:
         return form();
     }
     Form& form() { return window_.form(); }
+    ini::SettingControls Controls() { return scrimble::test::SettingControlsOf(window_); }
 
     void CheckValid(size_t fileSize) {
         Check(timer_.ListIndex() >= -1 && timer_.ListIndex() < timer_.ListCount(), "cboTimer index outside its list");
@@ -117,31 +119,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                ini::DefaultFileBytes(ini::DefaultDrive(3330))};
 
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    std::string& stored = files.files[path];
-    stored.assign(input);
+    files.files.clear();
+    files.files[path].assign(input);
     files.replaceCount = 0;
     services.calls.clear();
     services.messageBoxes.clear();
     services.keyboardSubtype = size % 2 == 0 ? 0 : 3330;  // both default drives
 
-    ini::IniFileRead(first.Fresh(), services, path, {}, files);
+    first.Fresh();
+    ini::IniFileRead(first.Controls(), services, path, {}, files);
     first.CheckValid(std::max(size, defaultFiles[0].size()));
     Check(services.messageBoxes.empty(), "the default file could not be applied");
     if (files.replaceCount != 0) {
         Check(files.replaceCount == 1, "the default file was written more than once");
-        Check(stored == defaultFiles[size % 2], "the file changed but is not the default file");
+        Check(files.files[path] == defaultFiles[size % 2], "the file changed but is not the default file");
+        Check(files.files[path + L".bak"] == input, "the file given way was not kept beside, byte for byte");
         // Then the window holds exactly the defaults, whose round trip the
         // default files among the seeds check.
         first.CheckDefaults(services.keyboardSubtype);
         return 0;
     }
-    Check(stored == input, "the file changed behind the reader's back");
+    Check(files.files[path] == input, "the file changed behind the reader's back");
 
-    ini::IniFileWrite(first.form(), services, path, files);
-    const std::string written = stored;
-    ini::IniFileRead(second.Fresh(), services, path, {}, files);
+    ini::IniFileWrite(first.Controls(), services, path, files);
+    const std::string written = files.files[path];
+    second.Fresh();
+    ini::IniFileRead(second.Controls(), services, path, {}, files);
     Check(files.replaceCount == 1, "the writer's own file caused a recovery");
-    ini::IniFileWrite(second.form(), services, path, files);
-    Check(WithoutPosition(stored) == WithoutPosition(written), "a write-read-write trip changed a setting");
+    ini::IniFileWrite(second.Controls(), services, path, files);
+    Check(WithoutPosition(files.files[path]) == WithoutPosition(written), "a write-read-write trip changed a setting");
     return 0;
 }

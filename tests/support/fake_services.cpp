@@ -22,16 +22,31 @@ void FakeServices::IdleWait(int milliseconds) {
 
 void FakeServices::ClipboardSetPicture(const PicturePtr& picture) {
     calls.push_back("ClipboardSetPicture");
-    if (clipboardBusy) throw ClipboardBusyError();
+    if (clipboardError) throw *clipboardError;
     clipboardPictures.push_back(picture);
 }
 
-void FakeServices::SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format) {
+namespace {
+
+std::wstring Folded(std::wstring name) {
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; });
+    return name;
+}
+
+}  // namespace
+
+bool FakeServices::SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format,
+                               ExistingFile existing) {
     calls.push_back("SavePicture");
     if (onSavePicture) onSavePicture();
     if (saveError) throw *saveError;
+    const auto taken = [&](const std::wstring& file) { return Folded(file) == Folded(path); };
+    if (existing == ExistingFile::Keep && std::any_of(existingFiles.begin(), existingFiles.end(), taken)) return false;
     savedPictures.emplace_back(path, picture);
     savedFormats.push_back(format);
+    existingFiles.push_back(path);
+    return true;
 }
 
 bool FakeServices::PrintPicture(NativeHandle, const PicturePtr& picture, const std::wstring& documentName) {

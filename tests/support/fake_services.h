@@ -31,16 +31,18 @@ public:
     std::map<std::wstring, std::wstring> shortPaths;  // what ShortPath() knows
     bool anotherInstanceRunning = false;
     bool ending = false;                       // set by EndProgram()
-    bool clipboardBusy = false;                // ClipboardSetPicture() throws ClipboardBusy
+    std::optional<RuntimeError> clipboardError; // ClipboardSetPicture() throws it
     std::optional<RuntimeError> shellError;    // OpenFolder() and ShellOpen() throw it
     std::optional<SaveAsChoice> saveAsChoice;  // what ChooseSaveAs() returns (nullopt: cancelled)
     bool printCancelled = false;               // PrintPicture() returns false
     std::optional<RuntimeError> printError;    // PrintPicture() throws it
     std::optional<RuntimeError> saveError;     // SavePicture() throws it, saving nothing
+    std::vector<std::wstring> existingFiles;   // taken for SavePicture(Keep), in any case; each save adds its own
     long long fileLength = 0;                  // what FileLength() answers
     bool fileLengthUnreadable = false;         // FileLength() throws FileNotFound
     std::function<void()> onDoEvents;          // runs inside DoEvents(), e.g. to move the clock
-    std::function<void()> onSavePicture;       // runs inside SavePicture()
+    std::function<void()> onSavePicture;       // runs inside SavePicture(), e.g. to throw std::bad_alloc
+    std::function<void()> onChooseSaveAs;      // runs inside ChooseSaveAs()
 
     // Records: the name of every call in order, and what the calls carried.
     std::vector<std::string> calls;
@@ -68,9 +70,11 @@ public:
     NumberLocale Locale() override { return Note("Locale", locale); }
     void ClipboardSetPicture(const PicturePtr& picture) override;
     void MessageBox(const std::wstring& text) override { messageBoxes.push_back(Note("MessageBox", text)); }
-    void SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format) override;
+    bool SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format,
+                     ExistingFile existing) override;
     std::optional<SaveAsChoice> ChooseSaveAs(NativeHandle, const std::wstring& folder, const std::wstring& name) override {
         saveAsDialogs.emplace_back(folder, Note("ChooseSaveAs", name));
+        if (onChooseSaveAs) onChooseSaveAs();
         return saveAsChoice;
     }
     bool PrintPicture(NativeHandle owner, const PicturePtr& picture, const std::wstring& documentName) override;

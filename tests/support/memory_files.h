@@ -24,6 +24,13 @@ public:
         ++replaceCount;
         files[path] = contents;
     }
+    bool KeepAside(const std::wstring& path, const std::wstring& keptPath) override {
+        const auto found = files.find(path);
+        if (found == files.end()) return false;
+        files[keptPath] = found->second;
+        files.erase(path);
+        return true;
+    }
 };
 
 }  // namespace scrimble::test

@@ -21,6 +21,9 @@ TEST(PrintLayout, FitsThePictureCentredKeepingItsProportions) {
         {"no area", 10, 10, {0, 0, 0, 100}, {}},
     };
     for (const auto& c : cases) EXPECT_EQ(c.placed, FitCentred(c.width, c.height, c.area)) << c.what;
+    // Pixels twice as high as wide (600 x 300 dpi): half as many rows.
+    EXPECT_EQ((Rect32{0, 375, 3300, 2025}), FitCentred(1000, 1000, landscape, 600, 300));
+    EXPECT_EQ((Rect32{1237, 0, 2062, 2400}), FitCentred(1100, 1600, landscape, 300, 600));  // and wider
     EXPECT_TRUE(ProposesLandscape(1920, 1080));
     EXPECT_FALSE(ProposesLandscape(1080, 1920));
 }

@@ -63,6 +63,47 @@ TEST_F(FileIoTest, FailsOverADirectoryAndLeavesItAndNoScratchFile) {
     EXPECT_EQ(std::optional<std::string>("keep"), ReadWholeFile(dir.File("taken/inside.txt")));
 }
 
+// A new file claims its name only where nothing has it, file or folder; a
+// name taken leaves what is there alone and no scratch file behind.
+TEST_F(FileIoTest, CreatesOnlyUnderAFreeName) {
+    std::filesystem::create_directory(dir.Native("folder"));
+    WriteDirectly("file", "old");
+    EXPECT_TRUE(CreateFileContents(dir.File("new"), "data", 4));
+    EXPECT_FALSE(CreateFileContents(dir.File("file"), "data", 4));
+    EXPECT_FALSE(CreateFileContents(dir.File("folder"), "data", 4));
+    EXPECT_EQ((Names{"file", "folder", "new"}), dir.Listing());
+    EXPECT_EQ(std::optional<std::string>("data"), ReadWholeFile(dir.File("new")));
+    EXPECT_EQ(std::optional<std::string>("old"), ReadWholeFile(dir.File("file")));
+    EXPECT_EQ(75, ErrorNumberOf([&] { CreateFileContents(dir.File("missing/new"), "data", 4); }));
+    // Kept aside: a file moves over an older copy, a folder never moves.
+    EXPECT_TRUE(RenameReplacing(dir.File("new"), dir.File("file")));
+    EXPECT_FALSE(RenameReplacing(dir.File("folder"), dir.File("moved")));
+    EXPECT_FALSE(RenameReplacing(dir.File("gone"), dir.File("moved")));
+    EXPECT_EQ((Names{"file", "folder"}), dir.Listing());
+    EXPECT_EQ(std::optional<std::string>("data"), ReadWholeFile(dir.File("file")));
+}
+
+// Past MAX_PATH every file call gets the \\?\ form; what cannot take it, or
+// has it, stays as it is.
+TEST(LongPathForm, PrefixesDrivesAndSharesOnly) {
+    const std::pair<std::wstring, std::wstring> cases[] = {
+        {L"C:\\a\\b.bmp", L"\\\\?\\C:\\a\\b.bmp"},
+        {L"c:/a/b", L"\\\\?\\c:\\a\\b"},  // the prefix turns off "/" to "\"
+        {L"\\\\server\\share\\x", L"\\\\?\\UNC\\server\\share\\x"},
+        {L"\\\\?\\C:\\a", L"\\\\?\\C:\\a"},
+        {L"\\\\?\\UNC\\server\\share", L"\\\\?\\UNC\\server\\share"},
+        {L"\\\\.\\COM1", L"\\\\.\\COM1"},
+        {L"a\\b", L"a\\b"},  // relative: made absolute first, by ReachablePath
+        {L"C:a", L"C:a"},      // drive-relative likewise
+    };
+    for (const auto& [path, form] : cases) EXPECT_EQ(form, LongPathForm(path)) << ::testing::PrintToString(path);
+    const std::wstring shortName = L"/tmp/" + std::wstring(200, L'a');
+    const std::wstring longName = L"/tmp/" + std::wstring(300, L'a');
+    EXPECT_EQ(shortName, ReachablePath(shortName));
+    EXPECT_EQ(longName, ReachablePath(longName));  // no drive here: as it is
+    EXPECT_EQ(AbsolutePath(std::wstring(300, L'b')), ReachablePath(std::wstring(300, L'b')));
+}
+
 TEST_F(FileIoTest, KeepsOldContentsWhenTheWriteFails) {
     WriteDirectly("settings.ini", "old contents");
     {

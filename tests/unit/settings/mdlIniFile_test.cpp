@@ -15,6 +15,7 @@
 #include "platform/file_io.h"
 #include "support/fake_services.h"
 #include "support/memory_files.h"
+#include "support/setting_controls.h"
 #include "support/test_util.h"
 #include "ui/frmMain_layout.h"
 
@@ -79,7 +80,7 @@ protected:
     std::string FileBytes() const { return ReadWholeFile(path).value_or("<no file>"); }
     void Read(const std::string& bytes, const PositionVisible& positionVisible = {}) {
         ReplaceFileContents(path, bytes);
-        IniFileRead(window.form(), services, path, positionVisible);
+        IniFileRead(test::SettingControlsOf(window), services, path, positionVisible);
     }
     Values Shown() { return ShownValues(window.form()); }
 
@@ -112,7 +113,7 @@ TEST(IniFileDefaults, MissingFileIsWrittenWithTheKeyboardsDriveAndShown) {
         test::FakeServices services;
         services.keyboardSubtype = subtype;
         MemoryForm window(ui::MainWindowLayout());
-        IniFileRead(window.form(), services, dir.File("Scrimble.ini"));
+        IniFileRead(test::SettingControlsOf(window), services, dir.File("Scrimble.ini"));
         EXPECT_EQ(expected, ReadWholeFile(dir.File("Scrimble.ini")).value_or(""));
         Values defaults = kDefaults;
         defaults[Slot("lblPath")] = std::wstring(drive, drive + 3);
@@ -123,13 +124,13 @@ TEST(IniFileDefaults, MissingFileIsWrittenWithTheKeyboardsDriveAndShown) {
 
 TEST_F(IniFileTest, ReadsAndReplacesOnlyThroughTheFilesItIsGiven) {
     test::MemoryFiles files;
-    IniFileRead(window.form(), services, path, {}, files);  // missing: the default file is made
+    IniFileRead(test::SettingControlsOf(window), services, path, {}, files);  // missing: the default file is made
     EXPECT_EQ(kDefaultBytesC, files.files[path]);
     files.files[path] = CustomFile();
-    IniFileRead(window.form(), services, path, {}, files);
+    IniFileRead(test::SettingControlsOf(window), services, path, {}, files);
     EXPECT_EQ(kCustom, Shown());
     files.files[path].clear();
-    IniFileWrite(window.form(), services, path, files);
+    IniFileWrite(test::SettingControlsOf(window), services, path, files);
     EXPECT_EQ(CustomFile(), files.files[path]);
     EXPECT_EQ(std::vector<std::string>{}, dir.Listing());  // nothing on disk
 }
@@ -184,7 +185,13 @@ TEST_F(IniFileTest, ValueThatCannotApplyGivesWayToTheDefaults) {
         EXPECT_EQ(kDefaultBytesC, FileBytes());
         EXPECT_EQ(kDefaults, Shown());
         EXPECT_EQ(Values{}, services.messageBoxes);
+        // The user's file is kept beside, byte for byte, over an older copy.
+        EXPECT_EQ(bytes, ReadWholeFile(path + L".bak").value_or("<no copy>"));
     }
+    // A missing file has nothing to keep, and leaves the last copy alone.
+    std::filesystem::remove(dir.Native("Scrimble.ini"));
+    IniFileRead(test::SettingControlsOf(window), services, path);
+    EXPECT_EQ(cases[std::size(cases) - 1], ReadWholeFile(path + L".bak").value_or("<no copy>"));
 }
 
 TEST_F(IniFileTest, FileIsReadLineByLineAndLeftAsItIs) {
@@ -211,7 +218,7 @@ TEST_F(IniFileTest, FileIsReadLineByLineAndLeftAsItIs) {
         SCOPED_TRACE(::testing::PrintToString(bytes));
         MemoryForm fresh(ui::MainWindowLayout());
         ReplaceFileContents(path, bytes);
-        IniFileRead(fresh.form(), services, path);
+        IniFileRead(test::SettingControlsOf(fresh), services, path);
         EXPECT_EQ(shown, ShownValues(fresh.form()));
         EXPECT_EQ(bytes, FileBytes());
         EXPECT_EQ(std::vector<std::string>{"Scrimble.ini"}, dir.Listing());
@@ -222,7 +229,7 @@ TEST_F(IniFileTest, PositionsUseTheLocaleDecimalSeparator) {
     services.locale = NumberLocale{L',', L'.'};
     Read(CustomFile("FormTop   :", "12,5"));
     EXPECT_EQ(12.5f, window.form().Top());
-    IniFileWrite(window.form(), services, path);
+    IniFileWrite(test::SettingControlsOf(window), services, path);
     EXPECT_EQ(0u, FileBytes().find("FormTop   :12,5\r\n"));
 }
 
@@ -256,12 +263,14 @@ TEST_F(IniFileTest, DefaultsThatCannotApplyStopAfterTwoMoreReadingsAndKeepInitia
     MemoryForm shortWindow(layout);
     shortWindow.form().SetLeft(120);
     ReplaceFileContents(path, CustomFile("Clip      :", "9"));
-    IniFileRead(shortWindow.form(), services, path);
+    IniFileRead(test::SettingControlsOf(shortWindow), services, path);
 
     EXPECT_EQ(2, services.CallCount("KeyboardSubtype"));  // the default file made twice, then given up
     ASSERT_EQ(1u, services.messageBoxes.size());
     EXPECT_NE(std::wstring::npos, services.messageBoxes[0].find(path + L"」を読み込めませんでした"));
     EXPECT_EQ(kDefaultBytesC, FileBytes());
+    // The copy kept is the user's file, never a default file that failed too.
+    EXPECT_EQ(CustomFile("Clip      :", "9"), ReadWholeFile(path + L".bak").value_or("<no copy>"));
     // TimerKind 1 was applied before TimerTime 5 failed; it must not stay.
     Values expected = kInitial;
     expected[1] = L"120";
@@ -276,14 +285,14 @@ TEST_F(IniFileTest, RecoveryThatCannotWriteStartsWithTheDefaultsAndSaysSo) {
     for (const char* name : {"no-such-dir/Scrimble.ini", "taken"}) {
         SCOPED_TRACE(name);
         MemoryForm fresh(ui::MainWindowLayout());
-        EXPECT_FALSE(IniFileRead(fresh.form(), services, dir.File(name)));
+        EXPECT_FALSE(IniFileRead(test::SettingControlsOf(fresh), services, dir.File(name)));
         Values expected = kDefaults;
         expected[Slot("lblPath")] = L"C:\\Users\\u\\Pictures";
         EXPECT_EQ(expected, ShownValues(fresh.form()));
         EXPECT_EQ(std::vector<std::string>{"taken"}, dir.Listing());
         EXPECT_EQ(Values{}, services.messageBoxes);
     }
-    EXPECT_TRUE(IniFileRead(window.form(), services, path));  // a folder that takes it
+    EXPECT_TRUE(IniFileRead(test::SettingControlsOf(window), services, path));  // a folder that takes it
 }
 
 // Captures go where a user may write: the Pictures folder, else Documents,
@@ -328,7 +337,7 @@ TEST_F(IniFileTest, WriterPutsTheElevenLinesInOrderAndTheyReadBackTheSame) {
     window["txtNumber"].SetText(L"00042");
     window["txtUp"].SetText(L"-3");
     window["cboFormat"].SetListIndex(1);
-    IniFileWrite(window.form(), services, path);
+    IniFileWrite(test::SettingControlsOf(window), services, path);
     EXPECT_EQ("FormTop   :-15.25\r\nFormLeft  :30000\r\nTimerKind :0\r\nTimerTime :7\r\nClip      :2\r\n"
               "AutoSave  :0\r\nPath      : F:\\\x89\xe6\x91\x9c \x83\x5c\\\r\nFile      :name \r\n"
               "No        :00042\r\nUp        :-3\r\nFormat    :PNG\r\n",
@@ -337,7 +346,7 @@ TEST_F(IniFileTest, WriterPutsTheElevenLinesInOrderAndTheyReadBackTheSame) {
     MemoryForm fresh(ui::MainWindowLayout());
     fresh["cboTimer"].SetListIndex(1);
     const std::string written = FileBytes();
-    IniFileRead(fresh.form(), services, path);
+    IniFileRead(test::SettingControlsOf(fresh), services, path);
     EXPECT_EQ(Shown(), ShownValues(fresh.form()));
     EXPECT_EQ(written, FileBytes());
 }
@@ -346,11 +355,11 @@ TEST_F(IniFileTest, FailedWriteLeavesThePreviousFileWhole) {
     ReplaceFileContents(path, CustomFile());
     {
         test::FileSizeLimit limit(40);
-        EXPECT_EQ(75, test::ErrorNumberOf([&] { IniFileWrite(window.form(), services, path); }));
+        EXPECT_EQ(75, test::ErrorNumberOf([&] { IniFileWrite(test::SettingControlsOf(window), services, path); }));
     }
     EXPECT_EQ(CustomFile(), FileBytes());
     EXPECT_EQ(std::vector<std::string>{"Scrimble.ini"}, dir.Listing());  // no scratch file left
-    EXPECT_EQ(75, test::ErrorNumberOf([&] { IniFileWrite(window.form(), services, dir.File("gone/Scrimble.ini")); }));
+    EXPECT_EQ(75, test::ErrorNumberOf([&] { IniFileWrite(test::SettingControlsOf(window), services, dir.File("gone/Scrimble.ini")); }));
     EXPECT_EQ(std::vector<std::string>{"Scrimble.ini"}, dir.Listing());
 }
 

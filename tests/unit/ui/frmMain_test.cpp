@@ -90,7 +90,9 @@ Texts PressKey(int keyCode, int shift) {
     w.services.existingFolders = {L"D:\\Shots"};
     int key = keyCode;
     w.window.Form_KeyDown(key, shift);
-    EXPECT_EQ(keyCode, key) << "the key goes on to the focused control";
+    // A key that runs a command is taken (F4 would also drop a list down);
+    // any other goes on to the focused control.
+    EXPECT_EQ(w.services.calls.size() > 0 && shift == 0 ? 0 : keyCode, key);
     Texts effects;
     for (const std::string& call : w.services.calls) {
         if (call == "CaptureFullScreen" || call == "CaptureForegroundWindow" || call == "EndProgram") {

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "platform/errors.h"
 #include "platform/file_io.h"
 #include "support/main_window_harness.h"
+#include "support/test_util.h"
 
 namespace scrimble {
 namespace {
@@ -29,6 +31,8 @@ void Arrange(test::MainWindowHarness& w) {
     w.window.imgPicArea.SetPicture(w.NewPicture());
     w.services.fileLength = 2000000;
 }
+
+std::string Narrow(const std::wstring& ascii) { return std::string(ascii.begin(), ascii.end()); }
 
 Texts SavedPaths(const test::MainWindowHarness& w) {
     Texts paths;
@@ -74,17 +78,49 @@ TEST_F(CaptureSaveTest, StatusLineGroupsTheSizeWithAtLeastFourDigitsTheUsersWay)
     for (const auto& c : cases) {
         w.services.fileLength = c.size;
         w.services.locale = c.locale;
+        w.services.existingFiles.clear();
         w.window.txtNumber.SetText(L"01");
         w.window.CaptureSave();
         EXPECT_EQ(L" Screen01.bmp ： " + c.figure + L" bytes", w.window.StatusBar1.Text());
     }
     // Written, but gone or locked before it could be measured: still saved.
     w.services.fileLengthUnreadable = true;
+    w.services.existingFiles.clear();
     w.window.txtNumber.SetText(L"01");
     w.window.CaptureSave();
     EXPECT_EQ(L" Screen01.bmp", w.window.StatusBar1.Text());
     EXPECT_EQ(L"11", w.window.txtNumber.Text());
     EXPECT_EQ(Texts{}, w.services.messageBoxes);
+}
+
+// A name already taken, in any case of letters, moves the number on by the
+// step as a save would; the status names the file written, and the settings
+// file keeps the next number at once. Only an empty number or a step of 0
+// names the one file the user chose to have replaced.
+TEST(CaptureSaveSeries, NeverWritesOverAFileItDidNotNameForIt) {
+    const struct { std::wstring number, step; Texts taken; std::wstring written, next; } cases[] = {
+        {L"01", L"10", {L"C:\\pics\\screen01.BMP", L"C:\\pics\\Screen11.bmp"}, L"Screen21.bmp", L"31"},
+        {L"91", L"10", {L"C:\\pics\\Screen91.bmp"}, L"Screen101.bmp", L"111"},  // widening on the way
+        {L"05", L"-1", {L"C:\\pics\\Screen05.bmp", L"C:\\pics\\Screen04.bmp"}, L"Screen03.bmp", L"02"},
+        {L"", L"10", {L"C:\\pics\\Screen.bmp"}, L"Screen.bmp", L""},
+        {L"07", L"0", {L"C:\\pics\\Screen07.bmp"}, L"Screen07.bmp", L"07"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.written));
+        test::TempDirectory dir;
+        test::MainWindowHarness w;
+        Arrange(w);
+        w.window.settingsPath = dir.File("Scrimble.ini");
+        w.window.txtNumber.SetText(c.number);
+        w.window.txtUp.SetText(c.step);
+        w.services.existingFiles = c.taken;
+        w.window.CaptureSave();
+        EXPECT_EQ(Texts{L"C:\\pics\\" + c.written}, SavedPaths(w));
+        EXPECT_EQ(c.next, w.window.txtNumber.Text());
+        EXPECT_EQ(L" " + c.written + L" ： 2,000,000 bytes", w.window.StatusBar1.Text());
+        EXPECT_NE(std::string::npos,
+                  ReadWholeFile(dir.File("Scrimble.ini")).value_or("").find("\r\nNo        :" + Narrow(c.next) + "\r\n"));
+    }
 }
 
 TEST_F(CaptureSaveTest, NumberKeepsTheWidthOfItsText) {
@@ -152,6 +188,7 @@ TEST_F(CaptureSaveTest, FolderGetsOneSeparator) {
         {L"C:\\", L"C:\\Screen01.bmp"}, {L"", L"\\Screen01.bmp"}};
     for (const auto& [folder, path] : cases) {
         w.services.savedPictures.clear();
+        w.services.existingFiles.clear();
         w.window.txtNumber.SetText(L"01");
         w.window.lblPath.SetCaption(folder);
         w.window.CaptureSave();
@@ -176,8 +213,16 @@ TEST_F(CaptureSaveTest, FailureWritesNothingShowsTheErrorAndKeepsTheNumber) {
          L"13 : 数値ではありません。", L"ab"},
         {"write fails", [](auto& w) { w.services.saveError = FileWriteError(L"C:\\pics\\Screen01.bmp"); },
          L"75 : ファイルに書き込めません: C:\\pics\\Screen01.bmp", L"01"},
-        {"picture cannot be encoded", [](auto& w) { w.services.saveError = PictureEncodeError(); },
+        {"picture cannot be encoded", [](auto& w) { w.services.saveError = PictureEncodeError(L"BMP"); },
          L"481 : 画像を BMP 形式に変換できません。", L"01"},
+        {"out of memory in the encoder", [](auto& w) { w.services.onSavePicture = [] { throw std::bad_alloc(); }; },
+         L"7 : メモリが不足しています。", L"01"},
+        {"every name taken up to the limit",
+         [](auto& w) {
+             w.window.txtNumber.SetText(L"32747");
+             w.services.existingFiles = {L"C:\\pics\\Screen32747.bmp", L"C:\\pics\\Screen32757.bmp"};
+         },
+         L"6 : オーバーフローしました。", L"32747"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -290,9 +335,12 @@ TEST(PictureCommands, FailuresAreToldAndLoseNothing) {
     w.services.saveAsChoice = Services::SaveAsChoice{L"D:\\out\\shot.jpg", PictureFormat::Jpeg};
     w.services.saveError = PictureEncodeError(L"JPEG");
     w.window.cmdSave.OnUserClick();
+    w.services.onChooseSaveAs = [] { throw std::bad_alloc(); };  // the dialog itself fails
+    w.window.cmdSave.OnUserClick();
     w.services.printError = PrintError(L"プリンターが設定されていません。");
     w.window.cmdPrint.OnUserClick();
-    EXPECT_EQ((Texts{L"481 : 画像を JPEG 形式に変換できません。", L"484 : 印刷できませんでした。プリンターが設定されていません。"}),
+    EXPECT_EQ((Texts{L"481 : 画像を JPEG 形式に変換できません。", L"7 : メモリが不足しています。",
+                     L"484 : 印刷できませんでした。プリンターが設定されていません。"}),
               w.services.messageBoxes);
     EXPECT_EQ(kSaveFailed, w.window.StatusBar1.Text());
     EXPECT_EQ(L"01", w.window.txtNumber.Text());

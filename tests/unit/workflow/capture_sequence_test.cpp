@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -168,7 +169,12 @@ TEST(CaptureCommandError, ShowsTheWindowAgainAndTheMessage) {
          L"13 : 数値ではありません。", false},
         {"capture fails", [](auto& w) { w.foregroundWindow = []() -> PicturePtr { throw OverflowError(); }; },
          L"6 : オーバーフローしました。", false},
-        {"clipboard held", [](auto& w) { w.window.chkClip.SetValue(1); w.services.clipboardBusy = true; },
+        {"no memory for the picture", [](auto& w) { w.foregroundWindow = []() -> PicturePtr { throw std::bad_alloc(); }; },
+         L"7 : メモリが不足しています。", false},
+        {"clipboard emptied, then refused",
+         [](auto& w) { w.window.chkClip.SetValue(1); w.services.clipboardError = ClipboardEmptiedError(); },
+         L"523 : 画像をクリップボードにコピーできませんでした。クリップボードは空になっています。", true},
+        {"clipboard held", [](auto& w) { w.window.chkClip.SetValue(1); w.services.clipboardError = ClipboardBusyError(); },
          L"521 : 画像をクリップボードにコピーできません。他のプログラムがクリップボードを使用中です。", true},
     };
     for (const auto& c : cases) {

@@ -59,6 +59,8 @@ Kind KindOf(const ControlSpec& entry) {
                     WS_EX_CLIENTEDGE};
         case ControlKind::Image: return {kPreviewClass, WS_BORDER, 0};
         case ControlKind::StatusBar: return {STATUSCLASSNAMEW, CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0};
+        case ControlKind::PushButton: return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
+        case ControlKind::HotkeyBox: return {HOTKEY_CLASSW, WS_TABSTOP, WS_EX_CLIENTEDGE};
     }
     return {L"STATIC", 0, 0};
 }
@@ -71,7 +73,9 @@ int StackingRank(ControlKind kind) {
         case ControlKind::CommandButton:
         case ControlKind::CheckBox:
         case ControlKind::ComboList:
-        case ControlKind::TextBox: return 0;
+        case ControlKind::TextBox:
+        case ControlKind::PushButton:
+        case ControlKind::HotkeyBox: return 0;
         case ControlKind::StatusBar: return 1;
         case ControlKind::Label: return 2;
         case ControlKind::Image: return 3;

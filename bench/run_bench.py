@@ -15,8 +15,11 @@ machine, on the 64-bit build under wine64 (never through emulation).
    one-window program (floor_window_win32.exe) and a program with the same 26
    controls and nothing else (controls_window_win32.exe), taken in turn on one
    display and one Wine prefix; the moment is seen from outside, by xwatch.py.
-4. CPU time of Scrimble.exe over a 5 s delay, from /proc (nanoseconds).
-5. The sizes of the two release exes.
+4. From the key to the file on disk at 1920x1080: PrtSc pressed while another
+   program's window has the focus, beside F1 in Scrimble's own window, in
+   turn; the moment is the file whole on disk, polled from outside.
+5. CPU time of Scrimble.exe over a 5 s delay, from /proc (nanoseconds).
+6. The sizes of the two release exes.
 
     python3 bench/run_bench.py [--rounds 15] [--starts 15] [--sizes ...] [--build DIR]
     python3 bench/run_bench.py --startup-only --also OLD/Scrimble.exe   # beside another build
@@ -42,7 +45,7 @@ import rig  # noqa: E402
 import desktop_picture  # noqa: E402
 import server_requests  # noqa: E402
 import xwatch  # noqa: E402
-from capture_tools import Driver, settings  # noqa: E402
+from capture_tools import Driver, OtherWindow, settings, windows_path  # noqa: E402
 
 WIN32 = os.path.join(rig.BUILD, "win32")
 DELAY_SECONDS = 5
@@ -304,6 +307,58 @@ def startup_table(starts, others=()):
           "\n    round trips until then, which the load does not change (server_requests.py).\n")
 
 
+# ------------------------------------------------------------------ keys
+
+def saved_after(send, path, size, timeout=30):
+    """Seconds from send() to the file at `path` having `size` bytes."""
+    started = time.monotonic()
+    send()
+    while time.monotonic() - started < timeout:
+        try:
+            if os.path.getsize(path) == size:
+                return time.monotonic() - started
+        except OSError:
+            pass
+        time.sleep(0.002)
+    raise SystemExit(f"{path} not saved within {timeout} s")
+
+
+def key_table(rounds, folder):
+    width, height = 1920, 1080
+    size = 14 + 40 + width * height * 3
+    session = rig.Session(width=width, height=height, log=quiet, exe=SCRIMBLE_EXE,
+                          ini=settings(timer_kind=1, clip=0, auto_save=1, path=windows_path(folder), number="001",
+                                       up="1"))
+    times = {"PrtSc": [], "F1": []}
+    number = 1
+    try:
+        for r in range(rounds + 1):  # the first round warms up
+            for kind in rotated(list(times), r):
+                path = os.path.join(folder, f"Screen{number:03}.bmp")
+                number += 1
+                if kind == "F1":
+                    session.wait_until(lambda: session.tree()["foreground"], 30, "Scrimble in front")
+                    elapsed = saved_after(lambda: session.key("F1"), path, size)
+                else:
+                    with OtherWindow(session, "Other program", 900, 400, 600, 400, (0x20, 0x90, 0x40)):
+                        session.wait_until(lambda: session.tree("Other program")["foreground"], 30, "the other")
+                        elapsed = saved_after(lambda: session.xdotool("key", "Print"), path, size)
+                    top = session.tree()["rect"]  # a click on the title bar: Scrimble in front again
+                    session.click_screen(top["x"] + top["w"] // 2, top["y"] + 8)
+                if r > 0:
+                    times[kind].append(elapsed)
+                os.remove(path)
+    finally:
+        session.stop()
+    print(f"## From the key to the file on disk, 1920x1080 BMP (median of {rounds}, ms)\n")
+    for kind, values in times.items():
+        print(f"    {kind:<6} {median_ms(values):>7.1f}   best {min(values) * 1000:.1f}, worst {max(values) * 1000:.1f}")
+    print("\n    PrtSc pressed with another program's window in front and focused, Scrimble's"
+          "\n    window shown (it hides for the capture and comes back without the focus);"
+          "\n    F1 in Scrimble's own window. Both hide the window and wait for the screen"
+          "\n    to show what was under it (150 ms without a compositor) before the copy.\n")
+
+
 # ------------------------------------------------------------------ delay
 
 def cpu_ns(pid):
@@ -366,6 +421,7 @@ def main():
     parser.add_argument("--build", default=WIN64, help="the 64-bit build folder (default: build/win64)")
     parser.add_argument("--folder", help="where the capture table's files go (default: tmpfs)")
     parser.add_argument("--startup-only", action="store_true", help="only the start-up table")
+    parser.add_argument("--keys-only", action="store_true", help="only the key-to-file table")
     parser.add_argument("--also", nargs="*", default=[], metavar="EXE",
                         help="other 64-bit builds of Scrimble to start beside it (other1, other2, ...)")
     options = parser.parse_args()
@@ -384,6 +440,13 @@ def main():
     if options.startup_only:
         startup_table(options.starts, options.also)
         return
+    if options.keys_only:
+        folder = tempfile.mkdtemp(prefix="scrimble-keys-", dir="/dev/shm")
+        try:
+            key_table(options.rounds, folder)
+        finally:
+            shutil.rmtree(folder, ignore_errors=True)
+        return
     load = LoadSampler()
     print(f"# Scrimble benchmark, {time.strftime('%Y-%m-%d %H:%M %Z')}\n")
     print(f"{machine()}; {rig.wine_version()}, wine64 (x86-64 build); Xvfb 24-bit\n")
@@ -397,6 +460,11 @@ def main():
                 os.remove(os.path.join(folder, name))
             os.rmdir(folder)
     startup_table(options.starts, options.also)
+    keys_folder = tempfile.mkdtemp(prefix="scrimble-keys-", dir="/dev/shm")
+    try:
+        key_table(options.rounds, keys_folder)
+    finally:
+        shutil.rmtree(keys_folder, ignore_errors=True)
     delay_cpu(options.delays)
     size_table()
     low, middle, high = load.stop()

@@ -54,6 +54,21 @@ public:
     virtual Rect32 VirtualScreen() = 0;
     // Each monitor's rectangle on the virtual screen (EnumDisplayMonitors).
     virtual std::vector<Rect32> MonitorRects() = 0;
+    // The mouse pointer (GetCursorInfo): its cursor, which under Wine is often
+    // another process's handle or 0, and its place on the virtual screen.
+    // False when the cursor does not show (hidden while typing) or the call
+    // fails; cursor, x and y are then left alone.
+    virtual bool GetCursorInfo(NativeHandle& cursor, std::int32_t& x, std::int32_t& y) = 0;
+    // The hot spot of a cursor or icon (GetIconInfo, whose bitmaps are
+    // deleted at once). False for a handle that is not one of this process's
+    // or the system's; x and y are then left alone.
+    virtual bool GetIconHotSpot(NativeHandle icon, std::int32_t& x, std::int32_t& y) = 0;
+    // Draws a cursor or icon at its own size with its mask (DrawIconEx,
+    // DI_NORMAL), its top left corner at (x, y).
+    virtual bool DrawIconEx(NativeHandle dc, int x, int y, NativeHandle icon) = 0;
+    // The system's standard arrow (LoadCursorW(NULL, IDC_ARROW)); a shared
+    // handle, never deleted. 0 when it cannot be had.
+    virtual NativeHandle StandardArrowCursor() = 0;
 
     // dwmapi: the window's frame as the compositor draws it
     // (DWMWA_EXTENDED_FRAME_BOUNDS), without the invisible resize borders that

@@ -99,6 +99,33 @@ Rect32 RealGdiApi::VirtualScreen() {
 
 std::vector<Rect32> RealGdiApi::MonitorRects() { return win32::MonitorRects(MonitorPart::Whole); }
 
+bool RealGdiApi::GetCursorInfo(NativeHandle& cursor, std::int32_t& x, std::int32_t& y) {
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetCursorInfo(&info) || (info.flags & CURSOR_SHOWING) == 0) return false;
+    cursor = From(info.hCursor);
+    x = info.ptScreenPos.x;
+    y = info.ptScreenPos.y;
+    return true;
+}
+
+bool RealGdiApi::GetIconHotSpot(NativeHandle icon, std::int32_t& x, std::int32_t& y) {
+    ICONINFO info{};
+    if (!::GetIconInfo(As<HICON>(icon), &info)) return false;
+    // Copies made for the caller, and only the hot spot is wanted.
+    if (info.hbmMask != nullptr) ::DeleteObject(info.hbmMask);
+    if (info.hbmColor != nullptr) ::DeleteObject(info.hbmColor);
+    x = static_cast<std::int32_t>(info.xHotspot);
+    y = static_cast<std::int32_t>(info.yHotspot);
+    return true;
+}
+
+bool RealGdiApi::DrawIconEx(NativeHandle dc, int x, int y, NativeHandle icon) {
+    return ::DrawIconEx(As<HDC>(dc), x, y, As<HICON>(icon), 0, 0, 0, nullptr, DI_NORMAL) != FALSE;
+}
+
+NativeHandle RealGdiApi::StandardArrowCursor() { return From(::LoadCursorW(nullptr, IDC_ARROW)); }
+
 // --- dwmapi, loaded at the first active-window capture --------------------------
 
 bool RealGdiApi::GetExtendedFrameBounds(NativeHandle window, Rect32& rect) {

@@ -41,6 +41,10 @@ public:
     bool GetWindowRect(NativeHandle window, Rect32& rect) override;
     Rect32 VirtualScreen() override;
     std::vector<Rect32> MonitorRects() override;
+    bool GetCursorInfo(NativeHandle& cursor, std::int32_t& x, std::int32_t& y) override;
+    bool GetIconHotSpot(NativeHandle icon, std::int32_t& x, std::int32_t& y) override;
+    bool DrawIconEx(NativeHandle dc, int x, int y, NativeHandle icon) override;
+    NativeHandle StandardArrowCursor() override;
     bool GetExtendedFrameBounds(NativeHandle window, Rect32& rect) override;
     NativeHandle CreateCompatibleDC(NativeHandle dc) override;
     NativeHandle CreateCompatibleBitmap(NativeHandle dc, int width, int height) override;

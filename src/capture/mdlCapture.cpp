@@ -158,12 +158,42 @@ std::int32_t PixelsFromTwips(float twips, float twipsPerPixel) {
     return total / perPixel;  // truncates toward zero
 }
 
+bool FitsInt(std::int64_t value) {
+    return value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max();
+}
+
+// Draws `cursor` into the capture in `dc`, whose origin is (left, top), with
+// its hot spot on (x, y). False when its hot spot cannot be read, the place
+// lies beyond any coordinate GDI takes, or nothing was drawn.
+bool DrawCursorAt(GdiApi& gdi, NativeHandle dc, NativeHandle cursor, std::int32_t x, std::int32_t y,
+                  std::int32_t left, std::int32_t top) {
+    std::int32_t hotX = 0;
+    std::int32_t hotY = 0;
+    if (cursor == 0 || !gdi.GetIconHotSpot(cursor, hotX, hotY)) return false;
+    const std::int64_t drawX = std::int64_t{x} - hotX - left;
+    const std::int64_t drawY = std::int64_t{y} - hotY - top;
+    if (!FitsInt(drawX) || !FitsInt(drawY)) return false;
+    return gdi.DrawIconEx(dc, static_cast<int>(drawX), static_cast<int>(drawY), cursor);
+}
+
+// The mouse cursor as it looks now, drawn into the capture in `dc`.
+void DrawCursor(GdiApi& gdi, NativeHandle dc, std::int32_t left, std::int32_t top) {
+    NativeHandle cursor = 0;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    if (!gdi.GetCursorInfo(cursor, x, y)) return;  // hidden, e.g. while the user types
+    if (DrawCursorAt(gdi, dc, cursor, x, y, left, top)) return;
+    // Under Wine the pointer's cursor is often another process's handle, or
+    // none, which this process can neither read nor draw: the arrow stands in.
+    DrawCursorAt(gdi, dc, gdi.StandardArrowCursor(), x, y, left, top);
+}
+
 
 }  // namespace
 
 PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::int32_t left,
                        std::int32_t top, std::int32_t width, std::int32_t height,
-                       const std::vector<Rect32>& blackOut) {
+                       const std::vector<Rect32>& blackOut, bool withCursor) {
     LogPalette256 paletteBuffer{};  // zero-filled for every call
     // Declared before the device contexts so that, on a failure, the bitmap and
     // palette are deleted only after they have been selected out.
@@ -203,6 +233,9 @@ PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::i
             gdi.PatBlt(memory.Get(), part.left - left, part.top - top, part.right - part.left, part.bottom - part.top,
                        gdi::kBlackness);
         }
+        // The copy never holds the pointer, which the system lays over the
+        // screen rather than into it; drawn last, nothing paints over it.
+        if (withCursor) DrawCursor(gdi, memory.Get(), left, top);
 
         pictureBitmap = bitmapSelection.Restore();
         if (withPalette) picturePalette = paletteSelection.Restore();
@@ -220,18 +253,22 @@ PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::i
     return picture;
 }
 
-PicturePtr CaptureFullScreen(GdiApi& gdi, const ScreenTwips& screen) {
+PicturePtr CaptureFullScreen(GdiApi& gdi, const ScreenTwips& screen, bool withCursor) {
     const std::int32_t left = PixelsFromTwips(screen.left, screen.twipsPerPixelX);
     const std::int32_t top = PixelsFromTwips(screen.top, screen.twipsPerPixelY);
     const std::int32_t width = PixelsFromTwips(screen.width, screen.twipsPerPixelX);
     const std::int32_t height = PixelsFromTwips(screen.height, screen.twipsPerPixelY);
     const Rect32 box{left, top, static_cast<std::int32_t>(std::int64_t{left} + width),
                      static_cast<std::int32_t>(std::int64_t{top} + height)};
-    return CaptureArea(gdi, 0, true, left, top, width, height, UncoveredParts(box, gdi.MonitorRects()));
+    return CaptureArea(gdi, 0, true, left, top, width, height, UncoveredParts(box, gdi.MonitorRects()),
+                       withCursor);
 }
 
-PicturePtr CaptureForegroundWindow(GdiApi& gdi) {
-    const NativeHandle window = gdi.GetForegroundWindow();
+PicturePtr CaptureForegroundWindow(GdiApi& gdi, bool withCursor) {
+    return CaptureWindow(gdi, gdi.GetForegroundWindow(), withCursor);
+}
+
+PicturePtr CaptureWindow(GdiApi& gdi, NativeHandle window, bool withCursor) {
     if (window == 0) throw CaptureError(L"手前にウィンドウがありません。");
     // With the compositor, the window's rectangle takes in resize borders
     // nobody sees; its frame bounds are what the screen shows.
@@ -247,7 +284,7 @@ PicturePtr CaptureForegroundWindow(GdiApi& gdi) {
     // black where the window draws through DirectX and has no frame the
     // compositor draws.
     return CaptureArea(gdi, 0, true, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top,
-                       UncoveredParts(shown, gdi.MonitorRects()));
+                       UncoveredParts(shown, gdi.MonitorRects()), withCursor);
 }
 
 PicturePtr PictureFromBitmap(GdiApi& gdi, NativeHandle bitmap, NativeHandle palette) {

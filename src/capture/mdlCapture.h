@@ -18,24 +18,30 @@ namespace scrimble::mdlCapture {
 // no picture object can be made. Every device context taken is given back on
 // every path, and no bitmap or palette is left behind when this fails.
 // The parts of the area named in `blackOut` (screen coordinates) are painted
-// black after the copy.
+// black after the copy. With `withCursor`, the mouse cursor is then drawn in
+// as it looks at that moment, its hot spot on the pointer's place (screen
+// coordinates; the area's origin is (left, top)); the standard arrow stands in
+// for a cursor that cannot be drawn. A hidden cursor, or one that cannot be
+// drawn at all, leaves the picture without it and never fails the capture.
 PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::int32_t left,
                        std::int32_t top, std::int32_t width, std::int32_t height,
-                       const std::vector<Rect32>& blackOut = {});
+                       const std::vector<Rect32>& blackOut = {}, bool withCursor = false);
 
 // The whole desktop, every monitor, from the screen: the virtual screen in
 // twips, each value rounded to the nearest integer (halves to even), then
 // divided by twips per pixel with truncation; what no monitor shows is black.
 // OverflowError for a value outside 32 bits, CaptureFailed when a
-// twips-per-pixel value rounds to zero.
-PicturePtr CaptureFullScreen(GdiApi& gdi, const ScreenTwips& screen);
+// twips-per-pixel value rounds to zero. `withCursor` as for CaptureArea.
+PicturePtr CaptureFullScreen(GdiApi& gdi, const ScreenTwips& screen, bool withCursor = false);
 
 // The foreground window as the screen shows it, title bar and frame included:
 // its frame bounds where the compositor tells them, else its rectangle, cut
 // to the virtual screen and copied from the screen. CaptureFailed, before any
 // device context is taken, without a foreground window, without bounds, or
-// when none of it lies on the virtual screen.
-PicturePtr CaptureForegroundWindow(GdiApi& gdi);
+// when none of it lies on the virtual screen. `withCursor` as for CaptureArea.
+PicturePtr CaptureForegroundWindow(GdiApi& gdi, bool withCursor = false);
+// The same for a window named by its handle.
+PicturePtr CaptureWindow(GdiApi& gdi, NativeHandle window, bool withCursor = false);
 
 // Takes both handles (palette 0 = none): the picture owns them, or, when no
 // picture can be made, they are deleted here. Null in that case.

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "forms/button_picture_win32.h"
-#include "forms/main_window_win32.h"
+#include "platform/hotkey.h"
 #include "platform/errors.h"
 
 namespace scrimble::win32 {
@@ -30,13 +30,27 @@ WindowControlPeer* PeerOf(HWND hwnd) {
     return reinterpret_cast<WindowControlPeer*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
+// The system's own procedure of the text boxes and of the labels, the same
+// for every control of the class: kept once, so that the controls are
+// subclassed with nothing to look up per message (comctl32's subclassing
+// finds its data with a window property on every message, a round trip to
+// the server under Wine).
+WNDPROC editProc = nullptr;
+WNDPROC staticProc = nullptr;
+
+void Subclass(HWND hwnd, WNDPROC proc, WNDPROC& original) {
+    const auto previous = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
+    if (original == nullptr) original = previous;
+}
+
 // Text boxes keep the selection rule of the window's own code: entering a box
 // must not select its whole text behind that code's back. They also note where
 // the focus goes when they lose it, for FocusLeavesForSibling.
-LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK TextBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KILLFOCUS) ::SetPropW(hwnd, kNextFocusProperty, reinterpret_cast<HANDLE>(wParam));
     if (message == WM_NCDESTROY) ::RemovePropW(hwnd, kNextFocusProperty);
-    LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
+    LRESULT result = ::CallWindowProcW(editProc, hwnd, message, wParam, lParam);
     if (message == WM_GETDLGCODE) result &= ~static_cast<LRESULT>(DLGC_HASSETSEL);
     return result;
 }
@@ -94,7 +108,7 @@ void PaintOverflowingLabel(HWND label, const std::wstring& text) {
 }
 
 // Labels paint themselves unless their text is too long for them.
-LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_PAINT) {
         const std::wstring text = WindowText(hwnd);
         RECT client;
@@ -104,7 +118,7 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             return 0;
         }
     }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+    return ::CallWindowProcW(staticProc, hwnd, message, wParam, lParam);
 }
 
 // The preview: the picture stretched over the whole control.
@@ -160,6 +174,10 @@ WindowKind KindOf(const forms::ControlSpec& entry) {
             return {kPreviewClass, WS_BORDER, 0};
         case ControlKind::StatusBar:
             return {STATUSCLASSNAMEW, CCS_NORESIZE | CCS_NOPARENTALIGN | CCS_NODIVIDER, 0};
+        case ControlKind::PushButton:
+            return {L"BUTTON", static_cast<DWORD>((entry.value == 1 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP), 0};
+        case ControlKind::HotkeyBox:
+            return {HOTKEY_CLASSW, WS_TABSTOP, WS_EX_CLIENTEDGE};
     }
     return {L"STATIC", 0, 0};
 }
@@ -170,6 +188,8 @@ int StackingRank(const forms::ControlSpec& entry) {
         case ControlKind::CheckBox:
         case ControlKind::ComboList:
         case ControlKind::TextBox:
+        case ControlKind::PushButton:
+        case ControlKind::HotkeyBox:
             return 0;
         case ControlKind::StatusBar: return 1;
         case ControlKind::Label: return 2;
@@ -181,13 +201,42 @@ int StackingRank(const forms::ControlSpec& entry) {
 
 }  // namespace
 
+void RouteControlNotification(forms::Form& form, HWND window, HWND control, int code,
+                              const std::function<void(const std::function<void()>&)>& run) {
+    forms::Control* target = form.Find(reinterpret_cast<NativeHandle>(control));
+    if (target == nullptr) return;
+    switch (target->Kind()) {
+        case ControlKind::CommandButton:
+        case ControlKind::PushButton:
+            if (code == BN_CLICKED) run([target] { target->OnUserClick(); });
+            break;
+        case ControlKind::CheckBox:
+            if (code == BN_CLICKED) run([target] { target->OnUserToggle(); });
+            break;
+        case ControlKind::ComboList:
+            if (code == CBN_SELCHANGE) run([target] { target->OnUserSelect(); });
+            if (code == CBN_SETFOCUS) run([target] { target->OnGotFocus(); });
+            if (code == CBN_KILLFOCUS) run([target] { target->OnLostFocus(); });
+            break;
+        case ControlKind::TextBox:
+            if (code == EN_SETFOCUS) run([target] { target->OnGotFocus(); });
+            // Leaving the window (another program, or the window hiding for a
+            // capture) is not leaving the box: the user has not moved on.
+            if (code == EN_KILLFOCUS && FocusLeavesForSibling(control, window)) run([target] { target->OnLostFocus(); });
+            break;
+        default:
+            break;
+    }
+}
+
 bool FocusLeavesForSibling(HWND textBox, HWND window) {
     HWND next = static_cast<HWND>(::GetPropW(textBox, kNextFocusProperty));
     return next != nullptr && next != textBox && ::IsChild(window, next);
 }
 
 void RegisterControlClasses(HINSTANCE instance) {
-    INITCOMMONCONTROLSEX common{sizeof(common), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    INITCOMMONCONTROLSEX common{sizeof(common),
+                                ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_HOTKEY_CLASS};
     if (!::InitCommonControlsEx(&common)) throw WindowCreationError(L"コモンコントロール");
     WNDCLASSEXW preview{};
     preview.cbSize = sizeof(preview);
@@ -200,8 +249,8 @@ void RegisterControlClasses(HINSTANCE instance) {
     }
 }
 
-WindowControlPeer::WindowControlPeer(MainWindow& window, HWND hwnd, ControlKind kind)
-    : window_(window), hwnd_(hwnd), kind_(kind) {
+WindowControlPeer::WindowControlPeer(ControlHost& host, HWND hwnd, ControlKind kind)
+    : host_(host), hwnd_(hwnd), kind_(kind) {
     ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
@@ -211,6 +260,9 @@ WindowControlPeer::~WindowControlPeer() {
 
 std::wstring WindowControlPeer::Text() const {
     if (kind_ == ControlKind::CommandButton || kind_ == ControlKind::StatusBar) return caption_;
+    if (kind_ == ControlKind::HotkeyBox) {
+        return HotkeyText(HotkeyFromControlValue(static_cast<unsigned>(::SendMessageW(hwnd_, HKM_GETHOTKEY, 0, 0))));
+    }
     return WindowText(hwnd_);
 }
 
@@ -223,6 +275,9 @@ void WindowControlPeer::SetText(const std::wstring& text) {
             caption_ = text;
             ::SendMessageW(hwnd_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(caption_.c_str()));
             ::SetWindowTextW(hwnd_, caption_.c_str());
+            break;
+        case ControlKind::HotkeyBox:
+            ::SendMessageW(hwnd_, HKM_SETHOTKEY, ControlValueOf(ParseHotkey(text).value_or(Hotkey{})), 0);
             break;
         default:
             ::SetWindowTextW(hwnd_, text.c_str());
@@ -279,7 +334,7 @@ bool WindowControlPeer::Visible() const { return (::GetWindowLongW(hwnd_, GWL_ST
 void WindowControlPeer::SetVisible(bool visible) { ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE); }
 
 void WindowControlPeer::SetToolTip(const std::wstring& text) {
-    window_.SetToolTip(hwnd_, text);
+    host_.SetToolTip(hwnd_, text);
     // Picture buttons have no caption: their tooltip is what a screen reader says.
     if (kind_ == ControlKind::CommandButton) ::SetWindowTextW(hwnd_, text.c_str());
 }
@@ -310,28 +365,28 @@ void WindowControlPeer::SetPicture(const PicturePtr& picture) {
     ::UpdateWindow(hwnd_);
 }
 
-void WindowControlPeer::Focus() { window_.RequestFocus(hwnd_); }
+void WindowControlPeer::Focus() { host_.RequestFocus(hwnd_); }
 
 std::unique_ptr<forms::ControlPeer> ControlPeerFactory::CreatePeer(const forms::ControlSpec& entry, int row) {
     const WindowKind kind = KindOf(entry);
     const forms::TwipsRect absolute = Absolute(entry);
     // Made in place and given the font at once: moving every control after
     // the fact costs a round of messages per control.
-    const PixelRect at = window_.Px(absolute);
+    const PixelRect at = host_.Px(absolute);
     HWND hwnd = ::CreateWindowExW(kind.exStyle, kind.className, L"", kChildStyle | kind.style, at.x, at.y, at.width,
-                                  at.height, window_.hwnd(),
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstId_ + row)), window_.instance(),
+                                  at.height, host_.hwnd(),
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstId_ + row)), host_.instance(),
                                   nullptr);
-    ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(window_.Font()), FALSE);
+    ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(host_.Font()), FALSE);
     if (entry.kind == ControlKind::ComboList) PlaceComboBox(hwnd, at, static_cast<int>(entry.items.size()));
-    auto peer = std::make_unique<WindowControlPeer>(window_, hwnd, entry.kind);
+    auto peer = std::make_unique<WindowControlPeer>(host_, hwnd, entry.kind);
     if (entry.kind == ControlKind::StatusBar) ::SendMessageW(hwnd, SB_SIMPLE, TRUE, 0);
-    if (entry.kind == ControlKind::TextBox) ::SetWindowSubclass(hwnd, TextBoxProc, 1, 0);
-    if (entry.kind == ControlKind::Label) ::SetWindowSubclass(hwnd, LabelProc, 1, 0);
+    if (entry.kind == ControlKind::TextBox) Subclass(hwnd, TextBoxProc, editProc);
+    if (entry.kind == ControlKind::Label) Subclass(hwnd, LabelProc, staticProc);
     if (entry.imeDisabled) ::ImmAssociateContextEx(hwnd, nullptr, 0);
     if (entry.pictureId != 0) {
         peer->SetButtonBitmap(static_cast<HBITMAP>(::LoadImageW(
-            window_.instance(), MAKEINTRESOURCEW(entry.pictureId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+            host_.instance(), MAKEINTRESOURCEW(entry.pictureId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
         if (hwnd != nullptr && !peer->ButtonBitmap()) {
             throw WindowCreationError(std::wstring(entry.name, entry.name + std::strlen(entry.name)));
         }

@@ -3,25 +3,25 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "forms/control_host_win32.h"
 #include "forms/control_spec.h"
 #include "forms/form_builder.h"
 #include "platform/win32_handles.h"
 
 namespace scrimble::win32 {
 
-class MainWindow;
-struct PixelRect;
 
 // A window's whole text (a control's, or a title).
 std::wstring WindowText(HWND hwnd);
 
 class WindowControlPeer : public forms::ControlPeer {
 public:
-    WindowControlPeer(MainWindow& window, HWND hwnd, forms::ControlKind kind);
+    WindowControlPeer(ControlHost& host, HWND hwnd, forms::ControlKind kind);
     ~WindowControlPeer() override;
 
     std::wstring Text() const override;
@@ -52,7 +52,7 @@ public:
     const PicturePtr& ShownPicture() const { return picture_; }
 
 private:
-    MainWindow& window_;
+    ControlHost& host_;
     HWND hwnd_;
     forms::ControlKind kind_;
     std::wstring caption_;  // buttons and the status bar keep their own text
@@ -68,7 +68,7 @@ public:
         forms::TwipsRect absolute;  // relative to the client area
     };
 
-    ControlPeerFactory(MainWindow& window, int firstControlId) : window_(window), firstId_(firstControlId) {}
+    ControlPeerFactory(ControlHost& host, int firstControlId) : host_(host), firstId_(firstControlId) {}
     std::unique_ptr<forms::ControlPeer> CreatePeer(const forms::ControlSpec& entry, int row) override;
     // Stacking order: focusable controls in tab order on top, then the status
     // bar, labels, the image, and the frames at the bottom.
@@ -78,12 +78,17 @@ public:
 private:
     forms::TwipsRect Absolute(const forms::ControlSpec& entry) const;
 
-    MainWindow& window_;
+    ControlHost& host_;
     int firstId_;
     std::vector<Created> created_;
 };
 
 void RegisterControlClasses(HINSTANCE instance);
+// A control's notification (WM_COMMAND) as the form's event, run by `run`
+// (the window's RunEvent): a click, a toggle, a choice, the focus coming or
+// going.
+void RouteControlNotification(forms::Form& form, HWND window, HWND control, int code,
+                              const std::function<void(const std::function<void()>&)>& run);
 // Whether a text box that is losing the focus gives it to another control of
 // the same window, rather than to another program or to nobody (the window
 // being hidden).

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "forms/controls.h"
+#include "forms/form.h"
 
 namespace scrimble::forms {
 
@@ -17,6 +18,19 @@ struct TwipsRect {
 };
 
 inline constexpr int kNoTabStop = -1;
+
+struct ControlSpec;
+
+// For a window's list of controls, written once as X(name) X(name) ...: an
+// enum of its rows, and their names.
+#define SCRIMBLE_ROW_ENUM(name) name,
+#define SCRIMBLE_ROW_NAME(name) #name,
+
+// A table whose rows stand in the order of a list of names (a window's code
+// reaches each control through an enum of that order, see
+// ui/frmMain_layout.h): the table itself, or std::logic_error where a row is
+// out of place.
+std::vector<ControlSpec> InNameOrder(std::vector<ControlSpec> layout, const char* const* names, size_t count);
 
 struct ControlSpec {
     const char* name;
@@ -34,5 +48,12 @@ struct ControlSpec {
     bool imeDisabled = false;             // text boxes that take digits only
     bool alignRight = false;
 };
+
+// The control of the row that an enum value names, in a form built from its
+// table.
+template <typename Row>
+Control& ControlAt(Form& form, Row row) {
+    return form.At(static_cast<size_t>(row));
+}
 
 }  // namespace scrimble::forms

@@ -1,9 +1,11 @@
 #include "forms/controls.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "platform/errors.h"
+#include "platform/hotkey.h"
 
 namespace scrimble::forms {
 
@@ -24,6 +26,12 @@ std::wstring Control::Text() const {
 
 void Control::SetText(const std::wstring& text) {
     if (kind_ == ControlKind::ComboList) throw InvalidPropertyValueError();
+    // A key box shows a key in its own words, or none.
+    if (kind_ == ControlKind::HotkeyBox) {
+        const std::optional<Hotkey> key = ParseHotkey(text);
+        peer_->SetText(key ? HotkeyText(*key) : std::wstring());
+        return;
+    }
     if (maxLength_ > 0 && static_cast<int>(text.size()) > maxLength_) {
         peer_->SetText(text.substr(0, static_cast<size_t>(maxLength_)));
     } else {

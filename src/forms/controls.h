@@ -11,7 +11,10 @@
 
 namespace scrimble::forms {
 
-enum class ControlKind { Label, Frame, CommandButton, CheckBox, ComboList, TextBox, Image, StatusBar };
+// CommandButton: a picture button; PushButton: a button with a caption (value
+// 1 in its row: the default one); HotkeyBox: takes a key with its modifiers,
+// its text the key's ("Alt+PrtSc", see platform/hotkey.h).
+enum class ControlKind { Label, Frame, CommandButton, CheckBox, ComboList, TextBox, Image, StatusBar, PushButton, HotkeyBox };
 
 // Stores and shows a control's state. Setters are called only by Control, after
 // it has applied its rules; getters report what the user may have changed.

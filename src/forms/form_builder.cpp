@@ -1,10 +1,19 @@
 #include "forms/form_builder.h"
 
 #include <cstring>
+#include <stdexcept>
+#include <string>
 
 #include "platform/errors.h"
 
 namespace scrimble::forms {
+
+std::vector<ControlSpec> InNameOrder(std::vector<ControlSpec> layout, const char* const* names, size_t count) {
+    bool inOrder = layout.size() == count;
+    for (size_t row = 0; inOrder && row < count; ++row) inOrder = std::strcmp(layout[row].name, names[row]) == 0;
+    if (!inOrder) throw std::logic_error(std::string("layout rows out of order, from ") + names[0]);
+    return layout;
+}
 
 void BuildControls(Form& form, const std::vector<ControlSpec>& layout, PeerFactory& factory) {
     int row = 0;

@@ -1,12 +1,16 @@
 #include "forms/main_window_win32.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
+#include <algorithm>
 #include <climits>
 #include <exception>
 
+#include "forms/app_messages_win32.h"
 #include "forms/control_peers_win32.h"
 #include "forms/form_builder.h"
+#include "forms/window_proc_win32.h"
 #include "platform/errors.h"
 #include "platform/twips.h"
 
@@ -15,61 +19,23 @@ namespace scrimble::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"ScrimbleMainWindow";
-constexpr UINT kFocusRequest = WM_APP + 1;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 constexpr int kToolTipWidthTwips = 6000;
-
-UINT WindowDpi(HWND hwnd) {
-    static const auto getDpiForWindow = SystemFunction<UINT(WINAPI*)(HWND)>(L"user32.dll", "GetDpiForWindow");
-    if (getDpiForWindow != nullptr) {
-        const UINT dpi = getDpiForWindow(hwnd);
-        if (dpi != 0) return dpi;
-    }
-    return SystemDpi();
-}
-
-void AdjustForDpi(RECT& rect, UINT dpi) {
-    static const auto adjust =
-        SystemFunction<BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT)>(L"user32.dll", "AdjustWindowRectExForDpi");
-    if (adjust != nullptr && adjust(&rect, kWindowStyle, FALSE, kWindowExStyle, dpi)) return;
-    ::AdjustWindowRectEx(&rect, kWindowStyle, FALSE, kWindowExStyle);
-}
-
-NONCLIENTMETRICSW NonClientMetrics(UINT dpi) {
-    static const auto forDpi =
-        SystemFunction<BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT)>(L"user32.dll", "SystemParametersInfoForDpi");
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (forDpi != nullptr && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) return metrics;
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    metrics.lfMessageFont.lfHeight =
-        ::MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(SystemDpi()));
-    return metrics;
-}
-
-int ShiftState() {
-    int shift = 0;
-    if (::GetKeyState(VK_SHIFT) < 0) shift |= 1;
-    if (::GetKeyState(VK_CONTROL) < 0) shift |= 2;
-    if (::GetKeyState(VK_MENU) < 0) shift |= 4;
-    return shift;
-}
+constexpr UINT kNotifyIconId = 1;
+// A held key's state is looked at this often; it counts as let go once it
+// reads up twice running and no repeat has come for kRepeatQuietMs (the
+// key state may lag the press under Wine).
+constexpr UINT kHeldKeyPollMs = 50;
+constexpr DWORD kRepeatQuietMs = 120;
 
 }  // namespace
-
-UINT SystemDpi() {
-    static const auto getDpiForSystem = SystemFunction<UINT(WINAPI*)()>(L"user32.dll", "GetDpiForSystem");
-    if (getDpiForSystem != nullptr) return getDpiForSystem();
-    WindowDc screen(nullptr);
-    return static_cast<UINT>(::GetDeviceCaps(screen.get(), LOGPIXELSX));
-}
 
 MainWindow::MainWindow(HINSTANCE instance, const WindowDefinition& definition)
     : instance_(instance), definition_(definition) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = &MainWindow::Proc;
+    windowClass.lpfnWndProc = &BoundWindowProc<MainWindow>;
     windowClass.hInstance = instance;
     // Shared icons belong to the system, which frees them with the module:
     // the class keeps using them to the end, so nobody else could.
@@ -114,6 +80,7 @@ MainWindow::~MainWindow() {
     // (focus changes, button paints) must not reach its handlers.
     ending_ = true;
     form_ = nullptr;
+    notifyIcon_.reset();  // while the window that names it is there
     if (::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
 }
 
@@ -138,7 +105,7 @@ bool MainWindow::CreateFont() {
 SIZE MainWindow::OuterSize(UINT dpi) const {
     RECT rect{0, 0, twips::LayoutToPixels(definition_.clientWidthTwips, dpi),
               twips::LayoutToPixels(definition_.clientHeightTwips, dpi)};
-    AdjustForDpi(rect, dpi);
+    AdjustForDpi(rect, kWindowStyle, kWindowExStyle, dpi);
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
@@ -230,11 +197,16 @@ void MainWindow::PlaceToolRect(HWND control) {
 }
 
 void MainWindow::RequestFocus(HWND control) {
-    ::PostMessageW(hwnd_, kFocusRequest, reinterpret_cast<WPARAM>(control), 0);
+    ::PostMessageW(hwnd_, kFocusRequestMessage, reinterpret_cast<WPARAM>(control), 0);
 }
 
 void MainWindow::RunEvent(const std::function<void()>& fn) {
     if (ending_) return;
+    struct Depth {
+        explicit Depth(int& depth) : depth_(++depth) {}
+        ~Depth() { --depth_; }
+        int& depth_;
+    } depth(eventDepth_);
     try {
         fn();
     } catch (const ProgramEndingError& error) {
@@ -249,9 +221,103 @@ void MainWindow::RunEvent(const std::function<void()>& fn) {
 }
 
 void MainWindow::ShowMessage(const std::wstring& text, UINT type) {
-    // Owned, so that it stays above the window; MB_SETFOREGROUND, so that
-    // after a delay it is not left behind the program the user went to.
-    ::MessageBoxW(hwnd_, text.c_str(), kApplicationTitle, type | MB_SETFOREGROUND);
+    // Owned, so that it stays above the window (or above the dialog of ours
+    // that is up); MB_SETFOREGROUND, so that after a delay it is not left
+    // behind the program the user went to.
+    ::MessageBoxW(::GetLastActivePopup(hwnd_), text.c_str(), kApplicationTitle, type | MB_SETFOREGROUND);
+}
+
+bool MainWindow::Busy() const { return eventDepth_ > 0 || !::IsWindowEnabled(hwnd_) || ending_ || form_ == nullptr; }
+
+bool MainWindow::RegisterHotkey(int id, UINT modifiers, UINT key, DWORD& error) {
+    // MOD_NOREPEAT where the system knows it (Windows 7 on); Vista refuses it.
+    bool registered = ::RegisterHotKey(hwnd_, id, modifiers | MOD_NOREPEAT, key) != FALSE;
+    error = registered ? 0 : ::GetLastError();
+    if (!registered && error != ERROR_HOTKEY_ALREADY_REGISTERED) {
+        registered = ::RegisterHotKey(hwnd_, id, modifiers, key) != FALSE;
+        if (!registered) error = ::GetLastError();
+    }
+    if (registered) hotkeys_[id] = HeldKey{key};
+    return registered;
+}
+
+void MainWindow::UnregisterHotkey(int id) {
+    if (hotkeys_.erase(id) != 0) ::UnregisterHotKey(hwnd_, id);
+}
+
+void MainWindow::OnHotkey(int id) {
+    const auto found = hotkeys_.find(id);
+    if (found == hotkeys_.end()) return;
+    HeldKey& key = found->second;
+    // A held key repeats where MOD_NOREPEAT is not honoured (Vista, Wine):
+    // the press counts once, until the key is let go.
+    const bool repeat = key.held;
+    key.held = true;
+    key.lastPress = ::GetTickCount();
+    key.upReadings = 0;
+    ::SetTimer(hwnd_, kHeldKeyTimer, kHeldKeyPollMs, nullptr);
+    // One command at a time: none while a capture, a dialog or a message
+    // box of ours is up.
+    if (repeat || Busy() || !form_->Hotkey) return;
+    RunEvent([&] { form_->Hotkey(id); });
+}
+
+void MainWindow::LetGoOfReleasedKeys() {
+    bool anyHeld = false;
+    for (auto& [id, key] : hotkeys_) {
+        if (!key.held) continue;
+        key.upReadings = ::GetAsyncKeyState(static_cast<int>(key.key)) < 0 ? 0 : key.upReadings + 1;
+        key.held = key.upReadings < 2 || ::GetTickCount() - key.lastPress < kRepeatQuietMs;
+        anyHeld = anyHeld || key.held;
+    }
+    if (!anyHeld) ::KillTimer(hwnd_, kHeldKeyTimer);
+}
+
+void MainWindow::ShowNotifyIcon() {
+    if (notifyIcon_) return;
+    // The small icon of the window's class, at the size the notification area draws.
+    HICON icon = reinterpret_cast<HICON>(::GetClassLongPtrW(hwnd_, GCLP_HICONSM));
+    notifyIcon_ = std::make_unique<NotifyIcon>(hwnd_, kNotifyIconId, icon, kApplicationTitle);
+}
+
+void MainWindow::NotifyBalloon(const std::wstring& text) {
+    if (notifyIcon_) notifyIcon_->Balloon(kApplicationTitle, text);
+}
+
+void MainWindow::OnNotifyIcon(UINT event, int x, int y) {
+    if (Busy()) return;
+    if (event == NIN_SELECT || event == NIN_KEYSELECT) {
+        if (form_->NotifyIconOpen) RunEvent([&] { form_->NotifyIconOpen(); });
+    } else if (event == WM_CONTEXTMENU) {
+        if (form_->NotifyIconMenu) RunEvent([&] { form_->NotifyIconMenu(x, y); });
+    }
+}
+
+int MainWindow::PopupMenu(const std::vector<forms::MenuEntry>& entries, int x, int y) {
+    const UniqueMenu menu(::CreatePopupMenu());
+    if (!menu) return 0;
+    for (const forms::MenuEntry& entry : entries) {
+        if (entry.id == 0) {
+            ::AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+        } else {
+            ::AppendMenuW(menu.get(), MF_STRING | (entry.enabled ? 0 : MF_GRAYED), static_cast<UINT_PTR>(entry.id),
+                          entry.text.c_str());
+        }
+    }
+    // The menu's owner is a window of one invisible pixel at the point, put
+    // in front: with the owner in front the menu has the keyboard, and it
+    // closes when the user clicks elsewhere (the main window may be hidden).
+    const UniqueWindow owner(::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_LAYERED, L"STATIC", L"", WS_POPUP, x, y, 1, 1,
+                                               hwnd_, nullptr, instance_, nullptr));
+    if (!owner) return 0;
+    ::SetLayeredWindowAttributes(owner.get(), 0, 0, LWA_ALPHA);
+    ::ShowWindow(owner.get(), SW_SHOW);
+    ::SetForegroundWindow(owner.get());
+    const UINT align = ::GetSystemMetrics(SM_MENUDROPALIGNMENT) != 0 ? TPM_RIGHTALIGN : TPM_LEFTALIGN;
+    const int chosen = static_cast<int>(::TrackPopupMenuEx(menu.get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | align,
+                                                           x, y, owner.get(), nullptr));
+    ::PostMessageW(owner.get(), WM_NULL, 0, 0);
+    return chosen;
 }
 
 void MainWindow::ShowWithFocus(HWND control) {
@@ -260,6 +326,8 @@ void MainWindow::ShowWithFocus(HWND control) {
     ::SetForegroundWindow(hwnd_);
     lastFocus_ = control;
     ::SetFocus(control);
+    // What can wait comes once the first frame is out.
+    ::PostMessageW(hwnd_, kShownMessage, 0, 0);
 }
 
 bool MainWindow::PreviewKey(const MSG& message) {
@@ -336,50 +404,13 @@ void MainWindow::Unload() {
     });
 }
 
-void MainWindow::OnCommand(HWND control, int code) {
-    forms::Control* target = form_ != nullptr ? form_->Find(reinterpret_cast<NativeHandle>(control)) : nullptr;
-    if (target == nullptr) return;
-    switch (target->Kind()) {
-        case forms::ControlKind::CommandButton:
-            if (code == BN_CLICKED) RunEvent([target] { target->OnUserClick(); });
-            break;
-        case forms::ControlKind::CheckBox:
-            if (code == BN_CLICKED) RunEvent([target] { target->OnUserToggle(); });
-            break;
-        case forms::ControlKind::ComboList:
-            if (code == CBN_SELCHANGE) RunEvent([target] { target->OnUserSelect(); });
-            if (code == CBN_SETFOCUS) RunEvent([target] { target->OnGotFocus(); });
-            if (code == CBN_KILLFOCUS) RunEvent([target] { target->OnLostFocus(); });
-            break;
-        case forms::ControlKind::TextBox:
-            if (code == EN_SETFOCUS) RunEvent([target] { target->OnGotFocus(); });
-            // Leaving the window (another program, or the window hiding for a
-            // capture) is not leaving the box: the user has not moved on.
-            if (code == EN_KILLFOCUS && FocusLeavesForSibling(control, hwnd_)) {
-                RunEvent([target] { target->OnLostFocus(); });
-            }
-            break;
-        default:
-            break;
-    }
-}
-
-LRESULT CALLBACK MainWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<MainWindow*>(create->lpCreateParams);
-        self->hwnd_ = hwnd;
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self == nullptr) return ::DefWindowProcW(hwnd, message, wParam, lParam);
-    return self->Handle(message, wParam, lParam);
-}
-
 LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
-            if (lParam != 0) OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+            if (lParam != 0 && form_ != nullptr) {
+                RouteControlNotification(*form_, hwnd_, reinterpret_cast<HWND>(lParam), HIWORD(wParam),
+                                         [this](const std::function<void()>& fn) { RunEvent(fn); });
+            }
             return 0;
         case WM_DRAWITEM:
             DrawPictureButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -395,7 +426,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 ::SetFocus(lastFocus_);
             }
             return 0;
-        case kFocusRequest: {
+        case kFocusRequestMessage: {
             HWND target = reinterpret_cast<HWND>(wParam);
             if (::IsWindow(target) && ::IsWindowEnabled(target) && ::IsWindowVisible(hwnd_)) {
                 lastFocus_ = target;
@@ -406,6 +437,31 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             Unload();
             return 0;
+        case kShownMessage:
+            if (form_ != nullptr && form_->Shown) RunEvent([this] { form_->Shown(); });
+            return 0;
+        case WM_HOTKEY:
+            OnHotkey(static_cast<int>(wParam));
+            return 0;
+        case WM_TIMER:
+            if (wParam == kHeldKeyTimer) LetGoOfReleasedKeys();
+            return 0;
+        case kNotifyIconMessage:
+            OnNotifyIcon(LOWORD(lParam), GET_X_LPARAM(wParam), GET_Y_LPARAM(wParam));
+            return 0;
+        case WM_SIZE:
+            if (wParam == SIZE_MINIMIZED && form_ != nullptr && form_->Minimized) {
+                RunEvent([this] { form_->Minimized(); });
+            }
+            return 0;
+        case WM_SYSCOMMAND: {
+            const int id = static_cast<int>(wParam & 0xFFF0);
+            if (std::find(systemMenuIds_.begin(), systemMenuIds_.end(), id) != systemMenuIds_.end()) {
+                if (!Busy() && form_->SystemMenu) RunEvent([&] { form_->SystemMenu(id); });
+                return 0;
+            }
+            break;
+        }
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
@@ -423,6 +479,8 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             OnDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
         default:
+            // Explorer started anew: its notification area has no icon of ours.
+            if (message == NotifyIcon::TaskbarCreatedMessage() && notifyIcon_) notifyIcon_->Add();
             break;
     }
     return ::DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -453,6 +511,36 @@ void MainWindow::HidePopups() {
     for (const Placed& placed : placed_) {
         if (placed.entry->kind == forms::ControlKind::ComboList) ::SendMessageW(placed.hwnd, CB_SHOWDROPDOWN, FALSE, 0);
     }
+}
+
+bool MainWindow::Minimized() const { return ::IsIconic(hwnd_) != FALSE; }
+
+bool MainWindow::InForeground() const {
+    // Any window of ours: a dialog or message box of the program counts.
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(::GetForegroundWindow(), &process);
+    return process == ::GetCurrentProcessId();
+}
+
+void MainWindow::ShowInactive() {
+    if (ending_) return;
+    ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    ::SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
+}
+
+void MainWindow::Activate() {
+    if (ending_) return;
+    ::ShowWindow(hwnd_, ::IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
+    ::SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
+    ::SetForegroundWindow(hwnd_);
+}
+
+void MainWindow::AddSystemMenuEntry(int id, const std::wstring& text) {
+    HMENU menu = ::GetSystemMenu(hwnd_, FALSE);
+    if (menu == nullptr) return;
+    if (systemMenuIds_.empty()) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), text.c_str());
+    systemMenuIds_.push_back(id);
 }
 
 RECT MainWindow::RestoredRect() const {

@@ -7,12 +7,16 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "forms/control_host_win32.h"
 #include "forms/control_spec.h"
 #include "forms/form.h"
+#include "forms/notify_icon_win32.h"
 #include "platform/twips.h"
 #include "platform/win32_handles.h"
 
@@ -21,16 +25,6 @@ namespace scrimble::win32 {
 // The title of message boxes.
 inline constexpr wchar_t kApplicationTitle[] = L"Scrimble";
 
-// The system DPI: window positions and the screen's twips are converted with
-// it, whatever the DPI of the monitor the window is on.
-UINT SystemDpi();
-// A control's place on the client area, in pixels.
-struct PixelRect {
-    int x;
-    int y;
-    int width;
-    int height;
-};
 
 struct WindowDefinition {
     const wchar_t* caption;
@@ -41,7 +35,7 @@ struct WindowDefinition {
     const std::vector<forms::ControlSpec>* layout;
 };
 
-class MainWindow : public forms::WindowPeer {
+class MainWindow : public forms::WindowPeer, public ControlHost {
 public:
     // Registers the window class and creates the window, its font and its
     // tooltip; throws WindowCreationError for what the system refuses.
@@ -53,18 +47,15 @@ public:
     // Builds the Form's controls from the definition and routes their events.
     void CreateControls(forms::Form& form);
 
-    HWND hwnd() const { return hwnd_; }
-    HINSTANCE instance() const { return instance_; }
-    int Px(int twips) const { return twips::LayoutToPixels(twips, dpi_); }
-    PixelRect Px(const forms::TwipsRect& twips) const {
-        return {Px(twips.left), Px(twips.top), Px(twips.width), Px(twips.height)};
-    }
-    HFONT Font() const { return font_.get(); }
-
-    void SetToolTip(HWND control, const std::wstring& text);
+    // ControlHost
+    HWND hwnd() const override { return hwnd_; }
+    HINSTANCE instance() const override { return instance_; }
+    UINT Dpi() const override { return dpi_; }
+    HFONT Font() const override { return font_.get(); }
+    void SetToolTip(HWND control, const std::wstring& text) override;
     // Focus changes asked for by the program are posted, so that a handler
     // running inside a focus change never nests another one.
-    void RequestFocus(HWND control);
+    void RequestFocus(HWND control) override;
 
     // Runs fn as an event handler: a failure it raises, of any kind, is shown
     // with its number and description, and the window goes on; only a
@@ -97,6 +88,21 @@ public:
     float TopTwips() const override;
     void MoveTwips(float left, float top) override;
     NativeHandle Handle() const override { return reinterpret_cast<NativeHandle>(hwnd_); }
+    bool Minimized() const override;
+    bool InForeground() const override;
+    void ShowInactive() override;
+    void Activate() override;
+    void AddSystemMenuEntry(int id, const std::wstring& text) override;
+
+    // A system-wide key on the window, its presses raised as Form::Hotkey.
+    // False with the system's error when it cannot be had.
+    bool RegisterHotkey(int id, UINT modifiers, UINT key, DWORD& error);
+    void UnregisterHotkey(int id);
+    // The icon in the notification area, from now on; a balloon beside it.
+    void ShowNotifyIcon();
+    void NotifyBalloon(const std::wstring& text);
+    // A popup menu at a point of the screen: the entry's id, 0 for none.
+    int PopupMenu(const std::vector<forms::MenuEntry>& entries, int x, int y);
 
 private:
     struct Placed {
@@ -105,9 +111,10 @@ private:
         forms::TwipsRect absolute;  // relative to the client area
     };
 
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename Owner>
+    friend LRESULT CALLBACK BoundWindowProc(HWND, UINT, WPARAM, LPARAM);
+    void BindWindow(HWND hwnd) { hwnd_ = hwnd; }
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnCommand(HWND control, int code);
     bool PreviewKey(const MSG& message);
     // The tooltip learns of the mouse here rather than by subclassing each
     // control, which would cost every message to those controls a property
@@ -132,6 +139,12 @@ private:
     // The window's rectangle, or where it comes back to when minimised.
     RECT RestoredRect() const;
     void Unload();
+    void OnHotkey(int id);
+    void LetGoOfReleasedKeys();
+    void OnNotifyIcon(UINT event, int x, int y);
+    // Whether a command, a dialog or a message box of ours runs now: a
+    // system-wide key or the icon then starts nothing.
+    bool Busy() const;
 
     HINSTANCE instance_;
     WindowDefinition definition_;
@@ -146,6 +159,19 @@ private:
     // The key the window's code took on its last press, whose repeats it
     // takes too; 0 for none.
     WPARAM takenKey_ = 0;
+    // How deep event handlers run inside each other (a handler's message
+    // pass runs the messages that come meanwhile).
+    int eventDepth_ = 0;
+    // The system-wide keys by id: a press counts once until the key is let go.
+    struct HeldKey {
+        UINT key = 0;
+        bool held = false;
+        DWORD lastPress = 0;  // also a repeat's
+        int upReadings = 0;
+    };
+    std::map<int, HeldKey> hotkeys_;
+    std::vector<int> systemMenuIds_;
+    std::unique_ptr<NotifyIcon> notifyIcon_;
     bool ending_ = false;
     int exitCode_ = 0;
     // The position last set in twips and the pixels it became, so that an

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "forms/form.h"
@@ -94,7 +95,10 @@ public:
     std::wstring Caption() const override { return caption_; }
     void SetCaption(const std::wstring& text) override { caption_ = text; }
     bool Visible() const override { return visible_; }
-    void SetVisible(bool visible) override { visible_ = visible; }
+    void SetVisible(bool visible) override {
+        visible_ = visible;
+        if (visible) foreground_ = true;  // as a shown window is brought to the front
+    }
     float LeftTwips() const override { return left_; }
     float TopTwips() const override { return top_; }
     void MoveTwips(float left, float top) override {
@@ -102,11 +106,32 @@ public:
         top_ = top;
     }
     NativeHandle Handle() const override { return handle_; }
+    bool Minimized() const override { return minimized_; }
+    bool InForeground() const override { return visible_ && !minimized_ && foreground_; }
+    void ShowInactive() override {
+        visible_ = true;
+        foreground_ = false;
+    }
+    void Activate() override {
+        visible_ = true;
+        minimized_ = false;
+        foreground_ = true;
+    }
+
+    void AddSystemMenuEntry(int id, const std::wstring& text) override { systemMenu.emplace_back(id, text); }
+
+    std::vector<std::pair<int, std::wstring>> systemMenu;  // the entries added
+
+    // What the user does: minimises the window, or goes to another program.
+    void UserMinimizes() { minimized_ = true; }
+    void UserGoesElsewhere() { foreground_ = false; }
 
 private:
     NativeHandle handle_;
     std::wstring caption_;
     bool visible_ = false;
+    bool minimized_ = false;
+    bool foreground_ = true;
     float left_ = 0;
     float top_ = 0;
 };

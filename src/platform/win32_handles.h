@@ -82,6 +82,15 @@ using UniquePrinterDc = UniqueHandle<HDC, CreatedDcDeleter>;  // from the print 
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleDeleter>;
 using UniqueFile = UniqueHandle<HANDLE, FileDeleter>;  // CreateFileW
 using UniqueFind = UniqueHandle<HANDLE, FindDeleter>;  // FindFirstFileW
+using UniqueIcon = UniqueHandle<HICON, IconDeleter>;    // LoadImageW without LR_SHARED
+struct MenuDeleter {
+    void operator()(HMENU menu) const { ::DestroyMenu(menu); }
+};
+using UniqueMenu = UniqueHandle<HMENU, MenuDeleter>;
+struct WindowDeleter {
+    void operator()(HWND window) const { ::DestroyWindow(window); }
+};
+using UniqueWindow = UniqueHandle<HWND, WindowDeleter>;
 
 // A device context taken with GetDC / GetWindowDC, given back with ReleaseDC.
 class WindowDc {

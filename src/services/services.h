@@ -4,11 +4,14 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "forms/form.h"
 #include "imaging/picture.h"
 #include "imaging/picture_format.h"
 #include "platform/conversions.h"
 #include "platform/file_io.h"
+#include "platform/hotkey.h"
 #include "platform/twips.h"
 
 // windows.h maps MessageBox to MessageBoxW; the method below keeps its own name.
@@ -102,6 +105,28 @@ public:
     // Opens a folder or an address with the shell's "open" verb; throws
     // ShellOpenError when the shell cannot.
     virtual void ShellOpen(const std::wstring& target) = 0;
+
+    // System-wide keys, registered on the window; `id` comes back with each
+    // press (Form::Hotkey). A key that cannot be had says why.
+    enum class KeyRefusal { None, InUse, Other };
+    virtual KeyRefusal RegisterHotkey(int id, const Hotkey& key) = 0;
+    virtual void UnregisterHotkey(int id) = 0;
+    // Whether Windows gives PrtSc to the Snipping Tool (Windows 11's setting,
+    // HKCU\Control Panel\Keyboard, PrintScreenKeyForSnippingEnabled = 1).
+    virtual bool SnippingToolTakesPrintScreen() = 0;
+
+    // The notification-area icon, shown for the rest of the run (and again
+    // after Explorer restarts), and a short message beside it.
+    virtual void ShowNotifyIcon() = 0;
+    virtual void NotifyBalloon(const std::wstring& text) = 0;
+    // A popup menu at a point of the screen, for the notification-area icon:
+    // the id of the entry chosen, 0 when it was closed without a choice.
+    using MenuEntry = forms::MenuEntry;
+    virtual int PopupMenu(const std::vector<MenuEntry>& entries, int x, int y) = 0;
+    // The window in front other than ours and the shell's (the task bar and
+    // its notification area, which a click on the icon brings to the
+    // front): what "the active window" means from the icon's menu. 0: none.
+    virtual NativeHandle FrontWindowOfOthers() = 0;
 
     // Whether another copy of the program is running.
     virtual bool AnotherInstanceRunning() = 0;

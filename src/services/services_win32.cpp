@@ -266,6 +266,55 @@ std::optional<std::wstring> WindowsServices::ShortPath(const std::wstring& path)
 
 void WindowsServices::ShellOpen(const std::wstring& target) { ShellExecuteOpen(target); }
 
+Services::KeyRefusal WindowsServices::RegisterHotkey(int id, const Hotkey& key) {
+    static_assert(kModAlt == MOD_ALT && kModControl == MOD_CONTROL && kModShift == MOD_SHIFT && kModWin == MOD_WIN);
+    static_assert(kKeyPrintScreen == VK_SNAPSHOT);
+    DWORD error = 0;
+    if (window_.RegisterHotkey(id, static_cast<UINT>(key.modifiers), static_cast<UINT>(key.key), error)) {
+        return KeyRefusal::None;
+    }
+    return error == ERROR_HOTKEY_ALREADY_REGISTERED ? KeyRefusal::InUse : KeyRefusal::Other;
+}
+
+void WindowsServices::UnregisterHotkey(int id) { window_.UnregisterHotkey(id); }
+
+bool WindowsServices::SnippingToolTakesPrintScreen() {
+    using GetValue = LSTATUS(WINAPI*)(HKEY, LPCWSTR, LPCWSTR, DWORD, LPDWORD, PVOID, LPDWORD);
+    static const auto getValue = SystemFunction<GetValue>(L"advapi32.dll", "RegGetValueW");
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    return getValue != nullptr &&
+           getValue(HKEY_CURRENT_USER, L"Control Panel\\Keyboard", L"PrintScreenKeyForSnippingEnabled", RRF_RT_REG_DWORD,
+                    nullptr, &value, &size) == ERROR_SUCCESS &&
+           value == 1;
+}
+
+NativeHandle WindowsServices::FrontWindowOfOthers() {
+    // A click on the icon brings the task bar to the front; the window the
+    // user was in is the next one down that is neither ours nor the shell's.
+    const auto isOthers = [](HWND window) {
+        if (window == nullptr || !::IsWindowVisible(window) || ::IsIconic(window)) return false;
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(window, &process);
+        if (process == ::GetCurrentProcessId()) return false;
+        if ((::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0) return false;
+        wchar_t name[64] = {};
+        ::GetClassNameW(window, name, 64);
+        for (const wchar_t* shell : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd", L"NotifyIconOverflowWindow",
+                                     L"Progman", L"WorkerW", L"#32768", L"__winex11_standalone_tray"}) {
+            if (std::wcscmp(name, shell) == 0) return false;
+        }
+        RECT rect{};
+        return ::GetWindowRect(window, &rect) && rect.right > rect.left && rect.bottom > rect.top;
+    };
+    HWND front = ::GetForegroundWindow();
+    for (HWND window = isOthers(front) ? front : ::GetTopWindow(nullptr); window != nullptr;
+         window = ::GetWindow(window, GW_HWNDNEXT)) {
+        if (isOthers(window)) return reinterpret_cast<NativeHandle>(window);
+    }
+    return 0;
+}
+
 bool WindowsServices::AnotherInstanceRunning() {
     const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kInstanceMutexName);
     const DWORD error = ::GetLastError();

@@ -35,6 +35,15 @@ public:
     void OpenFolder(const std::wstring& folder) override;
     std::optional<std::wstring> ShortPath(const std::wstring& path) override;
     void ShellOpen(const std::wstring& target) override;
+    KeyRefusal RegisterHotkey(int id, const Hotkey& key) override;
+    void UnregisterHotkey(int id) override;
+    bool SnippingToolTakesPrintScreen() override;
+    void ShowNotifyIcon() override { window_.ShowNotifyIcon(); }
+    void NotifyBalloon(const std::wstring& text) override { window_.NotifyBalloon(text); }
+    int PopupMenu(const std::vector<MenuEntry>& entries, int x, int y) override {
+        return window_.PopupMenu(entries, x, y);
+    }
+    NativeHandle FrontWindowOfOthers() override;
     bool AnotherInstanceRunning() override;
     void EndProgram() override;
     bool Ending() override { return window_.Ending(); }

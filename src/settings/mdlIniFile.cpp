@@ -19,16 +19,20 @@ constexpr size_t kKeyFieldLength = 11;
 // applied once may have met a passing failure, one that fails twice never will.
 constexpr int kReadingAttempts = 3;
 
-enum class Setting { FormTop, FormLeft, TimerKind, TimerTime, Clip, AutoSave, Path, File, Number, Step, Format };
+enum class Setting {
+    FormTop, FormLeft, TimerKind, TimerTime, Clip, AutoSave, Path, File, Number, Step, Format,
+    KeyFullScreen, KeyActiveWindow, KeyRegion, OnFullScreen, OnActiveWindow, OnRegion, ToTray, Cursor,
+};
 
 struct KeyField {
     Setting setting;
     std::string_view field;  // key name padded to 10 characters, then ":" (ASCII)
 };
 
-// In the order the writer puts them. The format came after the first ten: a
-// reader of ten lines skips it, and a file of ten reads as BMP.
-constexpr std::array<KeyField, 11> kKeyFields = {{
+// In the order the writer puts them. The format came after the first ten, the
+// options after it: a reader of fewer lines skips the later ones, and a file
+// without them reads as BMP and the options' defaults.
+constexpr std::array<KeyField, 19> kKeyFields = {{
     {Setting::FormTop, "FormTop   :"},
     {Setting::FormLeft, "FormLeft  :"},
     {Setting::TimerKind, "TimerKind :"},
@@ -40,7 +44,27 @@ constexpr std::array<KeyField, 11> kKeyFields = {{
     {Setting::Number, "No        :"},
     {Setting::Step, "Up        :"},
     {Setting::Format, "Format    :"},
+    {Setting::KeyFullScreen, "KeyScreen :"},
+    {Setting::KeyActiveWindow, "KeyWindow :"},
+    {Setting::KeyRegion, "KeyRegion :"},
+    {Setting::OnFullScreen, "OnScreen  :"},
+    {Setting::OnActiveWindow, "OnWindow  :"},
+    {Setting::OnRegion, "OnRegion  :"},
+    {Setting::ToTray, "ToTray    :"},
+    {Setting::Cursor, "Cursor    :"},
 }};
+
+// An option's value that cannot be read is its default: the options came
+// later, and a value of theirs is no reason to drop the user's folder.
+void ApplyKey(Options& options, KeyCommand command, const std::wstring& value) {
+    options.Key(command).key = ParseHotkey(value).value_or(Options{}.Key(command).key);
+}
+
+void ApplySwitch(bool& option, bool defaultValue, const std::wstring& value) {
+    option = value == L"0" || value == L"1" ? value == L"1" : defaultValue;
+}
+
+std::wstring SwitchText(bool on) { return on ? L"1" : L"0"; }
 
 // The setting a line of the file is for, found from its bytes. The keys are
 // plain ASCII, which every ANSI code page keeps byte for byte and makes from
@@ -119,6 +143,14 @@ void ApplyValue(const SettingControls& controls, Setting setting, const std::wst
         case Setting::Format:
             controls.format.SetListIndex(FormatIndexFromText(value));
             break;
+        case Setting::KeyFullScreen: ApplyKey(controls.options, KeyCommand::FullScreen, value); break;
+        case Setting::KeyActiveWindow: ApplyKey(controls.options, KeyCommand::ActiveWindow, value); break;
+        case Setting::KeyRegion: ApplyKey(controls.options, KeyCommand::Region, value); break;
+        case Setting::OnFullScreen: ApplySwitch(controls.options.Key(KeyCommand::FullScreen).on, true, value); break;
+        case Setting::OnActiveWindow: ApplySwitch(controls.options.Key(KeyCommand::ActiveWindow).on, true, value); break;
+        case Setting::OnRegion: ApplySwitch(controls.options.Key(KeyCommand::Region).on, true, value); break;
+        case Setting::ToTray: ApplySwitch(controls.options.minimizeToTray, false, value); break;
+        case Setting::Cursor: ApplySwitch(controls.options.drawCursor, false, value); break;
     }
 }
 
@@ -135,7 +167,9 @@ void Apply(const SettingControls& controls, std::string_view bytes, const Number
            const PositionVisible& positionVisible) {
     forms::Form& form = controls.window;
     PendingPosition position{form.Left(), form.Top(), false};
-    controls.format.SetListIndex(AutoSaveIndexOf(PictureFormat::Bmp));  // a file of the ten first lines says nothing of it
+    // A file of the first version's lines says nothing of these.
+    controls.format.SetListIndex(AutoSaveIndexOf(PictureFormat::Bmp));
+    controls.options = Options{};
     std::string_view rest = bytes;
     std::string_view lineBytes;
     while (TakeLine(rest, lineBytes)) {
@@ -167,7 +201,8 @@ public:
           file_(controls.file.Text()),
           number_(controls.number.Text()),
           step_(controls.step.Text()),
-          format_(controls.format.ListIndex()) {}
+          format_(controls.format.ListIndex()),
+          options_(controls.options) {}
 
     void Restore(const SettingControls& controls) const {
         controls.window.SetLeft(left_);
@@ -181,6 +216,7 @@ public:
         controls.number.SetText(number_);
         controls.step.SetText(step_);
         controls.format.SetListIndex(format_);
+        controls.options = options_;
     }
 
 private:
@@ -195,7 +231,17 @@ private:
     std::wstring number_;
     std::wstring step_;
     int format_;
+    Options options_;
 };
+
+// The options' values, in their places after the window's eleven.
+void OptionValues(const Options& options, std::array<std::wstring, kKeyFields.size()>& values) {
+    size_t at = 11;
+    for (const KeySetting& key : options.keys) values[at++] = HotkeyText(key.key);
+    for (const KeySetting& key : options.keys) values[at++] = SwitchText(key.on);
+    values[at++] = SwitchText(options.minimizeToTray);
+    values[at++] = SwitchText(options.drawCursor);
+}
 
 std::wstring ListPositionText(forms::Control& list) {
     const int index = list.ListIndex();
@@ -249,9 +295,10 @@ std::wstring DefaultSaveFolder(Services& services) {
 }
 
 std::string DefaultFileBytes(const std::wstring& saveFolder) {
-    const std::array<std::wstring, kKeyFields.size()> values = {
+    std::array<std::wstring, kKeyFields.size()> values = {
         L"10", L"10", L"1", L"5", L"1", L"1", saveFolder, L"Screen", L"01", L"10", NameOf(PictureFormat::Bmp),
     };
+    OptionValues(Options{}, values);
     return FileBytes(values);
 }
 
@@ -303,7 +350,7 @@ bool IniFileRead(const SettingControls& controls, Services& services, const std:
 
 void IniFileWrite(const SettingControls& controls, Services& services, const std::wstring& path, WholeFiles& files) {
     const NumberLocale locale = services.Locale();
-    const std::array<std::wstring, kKeyFields.size()> values = {
+    std::array<std::wstring, kKeyFields.size()> values = {
         SingleToText(controls.window.Top(), locale),
         SingleToText(controls.window.Left(), locale),
         ListPositionText(controls.timerKind),
@@ -316,6 +363,7 @@ void IniFileWrite(const SettingControls& controls, Services& services, const std
         controls.step.Text(),
         NameOf(AutoSaveFormatAt(controls.format.ListIndex())),
     };
+    OptionValues(controls.options, values);
     files.Replace(path, FileBytes(values));
 }
 

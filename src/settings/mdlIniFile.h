@@ -1,5 +1,5 @@
-// The settings file Scrimble.ini: eleven fixed-column lines ("FormTop   :10";
-// the auto-save format last, after the ten of the first version), read into
+// The settings file Scrimble.ini: fixed-column lines ("FormTop   :10"; the
+// ten of the first version, the auto-save format, then the options), read into
 // the main window's controls at load and written back from them at unload
 // and after each saved capture. The controls are the only store.
 #pragma once
@@ -12,6 +12,7 @@
 #include "imaging/picture_format.h"
 #include "platform/file_io.h"
 #include "services/services.h"
+#include "settings/options.h"
 
 namespace scrimble::mdlIniFile {
 
@@ -34,6 +35,7 @@ struct SettingControls {
     forms::Control& number;
     forms::Control& step;
     forms::Control& format;
+    Options& options;  // the lines after the window's own
 };
 
 // Whether a window whose top-left corner is at (left, top) twips would show on
@@ -55,7 +57,7 @@ using PositionVisible = std::function<bool(float leftTwips, float topTwips)>;
 bool IniFileRead(const SettingControls& controls, Services& services, const std::wstring& path = kDefaultPath,
                  const PositionVisible& positionVisible = {}, WholeFiles& files = DiskFiles());
 
-// Replaces the file with the eleven lines taken from the controls. The old file
+// Replaces the file with every line, taken from the controls and the options. The old file
 // stays whole if the write fails; the failure is thrown (FileWriteError).
 void IniFileWrite(const SettingControls& controls, Services& services, const std::wstring& path = kDefaultPath,
                   WholeFiles& files = DiskFiles());
@@ -81,7 +83,7 @@ std::wstring DefaultDrive(int keyboardSubtype);
 // on Windows Vista and later.
 std::wstring DefaultSaveFolder(Services& services);
 
-// The eleven default lines with this save folder, each ending in CR LF, in the
+// The default lines with this save folder, each ending in CR LF, in the
 // ANSI code page.
 std::string DefaultFileBytes(const std::wstring& saveFolder);
 

@@ -54,7 +54,7 @@ frmMain::frmMain(forms::Form& form, Services& services, CaptureSources capture)
       imgPicArea(ui::ControlOf(form, ui::MainControl::imgPicArea)),
       cboFormat(ui::ControlOf(form, ui::MainControl::cboFormat)),
       lblFormat(ui::ControlOf(form, ui::MainControl::lblFormat)),
-      settings_{form, cboTimer, cboTime, chkClip, chkAutoSave, lblPath, txtFile, txtNumber, txtUp, cboFormat},
+      settings_{form, cboTimer, cboTime, chkClip, chkAutoSave, lblPath, txtFile, txtNumber, txtUp, cboFormat, options},
       capture_(std::move(capture)) {
     WireEvents();
 }
@@ -77,6 +77,12 @@ void frmMain::WireEvents() {
     cmdHome.Click = [this] { cmdHome_Click(); };
     cmdSave.Click = [this] { cmdSave_Click(); };
     cmdPrint.Click = [this] { cmdPrint_Click(); };
+    Me.Shown = [this] { Form_Shown(); };
+    Me.Minimized = [this] { Form_Minimized(); };
+    Me.Hotkey = [this](int id) { Form_Hotkey(id); };
+    Me.NotifyIconOpen = [this] { NotifyIcon_Open(); };
+    Me.NotifyIconMenu = [this](int x, int y) { NotifyIcon_Menu(x, y); };
+    Me.SystemMenu = [this](int id) { Form_SystemMenu(id); };
 }
 
 void frmMain::Form_Load() {
@@ -88,6 +94,7 @@ void frmMain::Form_Load() {
     }
     // Started from a folder it may not write: it works all the same, and the
     // user learns now, not only at the close, that settings will not be kept.
+    AddOptionsToSystemMenu();
     settingsKept_ = mdlIniFile::IniFileRead(settings_, services, settingsPath, positionVisible);
     if (!settingsKept_) StatusBar1.SetText(kSettingsNotKept);
     // A write cut short in an earlier run (the program killed, the power

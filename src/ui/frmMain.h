@@ -5,19 +5,30 @@
 #pragma once
 
 #include <cstdint>
+#include <array>
 #include <functional>
+#include <optional>
 
 #include "forms/form.h"
 #include "settings/mdlIniFile.h"
+#include "settings/options.h"
 #include "services/services.h"
 
 namespace scrimble {
 
 // Where captures come from: the capture engine on Windows, fakes in tests.
+// `withCursor`: the mouse cursor drawn in, where the options ask for it.
 struct CaptureSources {
-    std::function<PicturePtr()> fullScreen;
-    std::function<PicturePtr()> foregroundWindow;
+    std::function<PicturePtr(bool withCursor)> fullScreen;
+    std::function<PicturePtr(bool withCursor)> foregroundWindow;
+    // A window named by its handle (from the notification area's menu).
+    std::function<PicturePtr(NativeHandle window, bool withCursor)> window;
 };
+
+// The options dialog, run modally: the options chosen, or nullopt when it
+// was cancelled. `refused`: the keys that could not be had, to be marked.
+using OptionsDialog =
+    std::function<std::optional<Options>(const Options& current, const std::array<bool, kKeyCommandCount>& refused)>;
 
 class frmMain {
 public:
@@ -68,6 +79,21 @@ public:
     void Capture(const int16_t& intCaptureKind);
     void mainShow();
 
+    // Capturing from anywhere: the system-wide keys, the notification-area
+    // icon and its menu, the options (notify_commands.cpp).
+    void Form_Shown();
+    void Form_Minimized();
+    void Form_Hotkey(int id);
+    void NotifyIcon_Open();
+    void NotifyIcon_Menu(int x, int y);
+    void Form_SystemMenu(int id);
+    void ShowOptions();
+    void AddOptionsToSystemMenu();
+    // Registers the keys the options turn on (each one afresh) and returns
+    // what to tell of those that could not be had; "" when every one was.
+    std::wstring RegisterHotkeys();
+    OptionsDialog optionsDialog;
+
     // Numbered auto-save; never writes over a file the series did not name
     // for replacing (see capture_save.cpp).
     void CaptureSave();
@@ -93,6 +119,10 @@ public:
     void cmdExplorer_Click();
     void cmdHome_Click();
 
+    // The system-wide keys, the notification area and the cursor, as the
+    // settings file and the options dialog give them.
+    Options options;
+
     // Settings file name, relative to the current directory.
     std::wstring settingsPath = L"Scrimble.ini";
     // Whether a saved window position would show on a monitor; unset accepts all.
@@ -100,15 +130,22 @@ public:
 
 private:
     void WireEvents();
-    void RunCaptureCommand(int16_t kind, int waitAboveListIndex);
+    // `fromElsewhere`: started by a system-wide key or the icon's menu while
+    // another program is in front, which stays in front. `window`: the
+    // window a kind-2 capture takes where it is not the foreground one.
+    void RunCaptureCommand(int16_t kind, int waitAboveListIndex, bool fromElsewhere = false,
+                           NativeHandle window = 0);
     // Shows the window again, saves what was captured (`captured`: only the
     // clipboard failed) and tells the message.
     void EndFailedCapture(const std::wstring& message, bool captured);
     // The folder CaptureSave writes to: the lblPath caption ending in "\".
     std::wstring SaveFolder() const;
-    // Writes the settings file after a save, so that the next number
-    // survives a kill; quiet where it cannot.
-    void KeepNumber();
+    // Writes the settings file now (after a save: the next number survives
+    // a kill; after the options); quiet where it cannot.
+    void KeepSettings();
+    // Where the window is not on the screen (minimised, in the notification
+    // area), what the status bar says goes to the icon's balloon too.
+    void TellAway(const std::wstring& text);
     // " ： 1,234 bytes" for a file just saved; "" when its size cannot be read.
     std::wstring SizeText(const std::wstring& path, const NumberLocale& locale);
     static void SelectToEnd(forms::Control& box);
@@ -123,6 +160,13 @@ private:
     // could not, no save tries again.
     bool settingsKept_ = true;
     CaptureSources capture_;
+    // Whether the window showed when the command under way hid it, and
+    // whether that command came from elsewhere.
+    bool shownBeforeCapture_ = true;
+    bool captureFromElsewhere_ = false;
+    NativeHandle captureWindow_ = 0;
+    // The keys the last registration could not have.
+    std::array<bool, kKeyCommandCount> keysRefused_{};
     // The last file auto-save wrote, without its extension: the name Save As
     // and printing give the picture. Empty before the first.
     std::wstring lastSavedName_;

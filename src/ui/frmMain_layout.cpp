@@ -1,8 +1,6 @@
 #include "ui/frmMain_layout.h"
 
-#include <cstring>
 #include <iterator>
-#include <stdexcept>
 
 #include "imaging/picture_format.h"
 #include "ui/resource_ids.h"
@@ -15,34 +13,18 @@ using forms::kNoTabStop;
 
 namespace {
 
-constexpr const char* kControlNames[] = {
-#define SCRIMBLE_CONTROL_NAME(name) #name,
-    SCRIMBLE_MAIN_CONTROLS(SCRIMBLE_CONTROL_NAME)
-#undef SCRIMBLE_CONTROL_NAME
-};
+constexpr const char* kControlNames[] = {SCRIMBLE_MAIN_CONTROLS(SCRIMBLE_ROW_NAME)};
 
 const char* ControlName(MainControl control) { return kControlNames[static_cast<int>(control)]; }
 
-// Each row where MainControl expects it, for ControlOf and the control IDs.
-std::vector<ControlSpec> Checked(std::vector<ControlSpec> layout) {
-    bool inOrder = layout.size() == std::size(kControlNames);
-    for (size_t row = 0; inOrder && row < layout.size(); ++row) {
-        inOrder = std::strcmp(layout[row].name, kControlNames[row]) == 0;
-    }
-    if (!inOrder) throw std::logic_error("the main window's layout rows are out of MainControl's order");
-    return layout;
-}
-
 }  // namespace
 
-forms::Control& ControlOf(forms::Form& form, MainControl control) {
-    return form.At(static_cast<size_t>(control));
-}
+forms::Control& ControlOf(forms::Form& form, MainControl control) { return forms::ControlAt(form, control); }
 
 const std::vector<ControlSpec>& MainWindowLayout() {
     // name, kind, container, {left, top, width, height} in twips, tab index,
     // caption, tooltip, then what only some kinds need.
-    static const std::vector<ControlSpec> layout = Checked({
+    static const std::vector<ControlSpec> layout = forms::InNameOrder({
         {ControlName(MainControl::cmdHome), ControlKind::CommandButton, nullptr, {4440, 0, 375, 375}, 5,
          L"", L"Tavorinへ。", IDB_HOME},
         {ControlName(MainControl::cmdPrint), ControlKind::CommandButton, nullptr, {1620, 0, 375, 375}, 4,
@@ -98,7 +80,7 @@ const std::vector<ControlSpec>& MainWindowLayout() {
          {NameOf(kAutoSaveFormats[0]), NameOf(kAutoSaveFormats[1])}},
         {ControlName(MainControl::lblFormat), ControlKind::Label, ControlName(MainControl::fraAutoSave), {60, 1185, 615, 195}, 24,
          L"形式", nullptr},
-    });
+    }, kControlNames, std::size(kControlNames));
     return layout;
 }
 

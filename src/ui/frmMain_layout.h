@@ -24,11 +24,7 @@ inline constexpr int kFirstControlId = 1000;
     X(cboTimer) X(Label1) X(StatusBar1) X(cmdSave) X(cmdActiveWindow) X(cmdFullScreen) X(imgPicArea)          \
     X(cboFormat) X(lblFormat)
 
-enum class MainControl : int {
-#define SCRIMBLE_CONTROL_ENUM(name) name,
-    SCRIMBLE_MAIN_CONTROLS(SCRIMBLE_CONTROL_ENUM)
-#undef SCRIMBLE_CONTROL_ENUM
-};
+enum class MainControl : int { SCRIMBLE_MAIN_CONTROLS(SCRIMBLE_ROW_ENUM) };
 
 // The table, one row for each MainControl in its order (checked when the
 // table is first made: a row out of place throws std::logic_error).

@@ -2,12 +2,15 @@
 // its code to the real system, loads it and runs the message loop.
 #include <windows.h>
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "capture/gdi_api_win32.h"
 #include "capture/mdlCapture.h"
+#include "forms/dialog_window_win32.h"
 #include "forms/main_window_win32.h"
 #include "platform/errors.h"
 #include "platform/ole_win32.h"
@@ -15,6 +18,8 @@
 #include "services/services_win32.h"
 #include "ui/frmMain.h"
 #include "ui/frmMain_layout.h"
+#include "ui/frmOptions.h"
+#include "ui/frmOptions_layout.h"
 #include "ui/resource_ids.h"
 
 namespace {
@@ -30,6 +35,29 @@ void RestrictDllSearch() {
     if (setDefault == nullptr || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) ::SetDllDirectoryW(L"");
 }
 
+// The options dialog, modal over the window, at its DPI.
+std::optional<scrimble::Options> RunOptionsDialog(HINSTANCE instance, scrimble::win32::MainWindow& window,
+                                                  scrimble::Services& services, const scrimble::Options& current,
+                                                  const std::array<bool, scrimble::kKeyCommandCount>& refused) {
+    using namespace scrimble;
+    constexpr size_t kKeysWithACommand = 2;  // the region capture's comes later
+    const win32::DialogDefinition definition{ui::kOptionsCaption,
+                                             ui::kOptionsWidthTwips,
+                                             ui::kOptionsHeightTwips,
+                                             ui::kFirstOptionsControlId,
+                                             &ui::OptionsLayout(),
+                                             static_cast<int>(ui::OptionsControl::cmdOK),
+                                             static_cast<int>(ui::OptionsControl::cmdCancel)};
+    auto owned = std::make_unique<win32::DialogWindow>(instance, window.hwnd(), definition, window.Dpi(),
+                                                       [&window](const std::function<void()>& fn) { window.RunEvent(fn); });
+    win32::DialogWindow& dialog = *owned;
+    forms::Form form(std::move(owned));
+    dialog.CreateControls(form);
+    frmOptions options(form, services, current, refused, kKeysWithACommand);
+    dialog.RunModal();
+    return options.Result();
+}
+
 int Run(HINSTANCE instance) {
     using namespace scrimble;
     const win32::WindowDefinition definition{ui::kWindowCaption, ui::kClientWidthTwips, ui::kClientHeightTwips,
@@ -42,11 +70,15 @@ int Run(HINSTANCE instance) {
     win32::WindowsServices services(window);
     win32::RealGdiApi gdi;
     CaptureSources capture{
-        [&] { return mdlCapture::CaptureFullScreen(gdi, services.Screen()); },
-        [&] { return mdlCapture::CaptureForegroundWindow(gdi); },
+        [&](bool cursor) { return mdlCapture::CaptureFullScreen(gdi, services.Screen(), cursor); },
+        [&](bool cursor) { return mdlCapture::CaptureForegroundWindow(gdi, cursor); },
+        [&](NativeHandle target, bool cursor) { return mdlCapture::CaptureWindow(gdi, target, cursor); },
     };
     frmMain main(form, services, capture);
     main.positionVisible = [&](float left, float top) { return services.PositionOnScreen(left, top); };
+    main.optionsDialog = [&](const Options& current, const std::array<bool, kKeyCommandCount>& refused) {
+        return RunOptionsDialog(instance, window, services, current, refused);
+    };
 
     window.RunEvent([&] { form.Load(); });
     if (window.Ending()) return window.ExitCode();

@@ -70,10 +70,10 @@ void frmMain::CaptureSave() {
         StatusBar1.SetText(kSaveFailed);
         return;
     }
-    KeepNumber();
+    KeepSettings();
 }
 
-void frmMain::KeepNumber() {
+void frmMain::KeepSettings() {
     // At once, not only at the close: after a kill, a crash or a power cut
     // the next start goes on from the next number. A settings file that
     // cannot be written now is told at the close, as ever.

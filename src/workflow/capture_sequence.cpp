@@ -30,7 +30,9 @@ void frmMain::cmdFullScreen_Click() { RunCaptureCommand(kCaptureFullScreen, 1); 
 
 void frmMain::cmdActiveWindow_Click() { RunCaptureCommand(kCaptureForegroundWindow, 0); }
 
-void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex) {
+void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex, bool fromElsewhere, NativeHandle window) {
+    captureFromElsewhere_ = fromElsewhere;
+    captureWindow_ = window;
     mainHide();
     // A close or the end of the session handled during a message pass has
     // written the settings already: a file saved now would carry a number
@@ -50,6 +52,7 @@ void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex) {
     }
     mainShow();
     CaptureSave();
+    TellAway(StatusBar1.Text());
 }
 
 void frmMain::EndFailedCapture(const std::wstring& message, bool captured) {
@@ -58,19 +61,35 @@ void frmMain::EndFailedCapture(const std::wstring& message, bool captured) {
     // A capture that only missed the clipboard is saved all the same, and
     // before the message, whose wait lets a close end the program.
     if (captured) CaptureSave();
+    TellAway(message);
     services.MessageBox(message);
 }
 
 void frmMain::mainHide() {
     // A hidden window drops focus requests: none is on its way back any more.
     returningFocusTo_ = nullptr;
-    Me.SetVisible(false);
+    // Minimised or in the notification area, the window is not on the
+    // screen, and stays where it is.
+    shownBeforeCapture_ = Me.Visible() && !Me.Peer().Minimized();
+    if (shownBeforeCapture_) Me.SetVisible(false);
     services.DoEvents();
-    // A capture must not contain our own window.
+    // A capture must not contain our own window (nor the icon's menu).
     services.WaitForScreenUpdate();
 }
 
-void frmMain::mainShow() { Me.SetVisible(true); }
+void frmMain::mainShow() {
+    if (!shownBeforeCapture_) return;
+    // Captured from another program: that one keeps the front.
+    if (captureFromElsewhere_) {
+        Me.Peer().ShowInactive();
+    } else {
+        Me.SetVisible(true);
+    }
+}
+
+void frmMain::TellAway(const std::wstring& text) {
+    if (!shownBeforeCapture_) services.NotifyBalloon(text);
+}
 
 void frmMain::Wait() {
     const double seconds = TextToDouble(cboTime.Text(), services.Locale());
@@ -86,10 +105,12 @@ void frmMain::Wait() {
 }
 
 void frmMain::Capture(const int16_t& intCaptureKind) {
+    const bool cursor = options.drawCursor;
     if (intCaptureKind == kCaptureFullScreen) {
-        imgPicArea.SetPicture(capture_.fullScreen());
+        imgPicArea.SetPicture(capture_.fullScreen(cursor));
     } else if (intCaptureKind == kCaptureForegroundWindow) {
-        imgPicArea.SetPicture(capture_.foregroundWindow());
+        imgPicArea.SetPicture(captureWindow_ != 0 ? capture_.window(captureWindow_, cursor)
+                                                  : capture_.foregroundWindow(cursor));
     }
     UpdatePictureCommands();
     if (chkClip.Value() == 1) services.ClipboardSetPicture(imgPicArea.Picture());

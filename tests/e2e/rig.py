@@ -52,7 +52,7 @@ PROBE_EXE = os.environ.get("SCRIMBLE_PROBE", os.path.join(BUILD, "probe", "scrim
 PROBE32_EXE = os.environ.get("SCRIMBLE_PROBE32", os.path.join(BUILD, "probe32", "scrimble-probe.exe"))
 # The number names what ensure_template() puts into the prefix; a new recipe
 # gets a new folder, so that older checkouts keep using theirs.
-TEMPLATE = os.environ.get("SCRIMBLE_WINE_TEMPLATE", os.path.join(BUILD, "wine-template-2"))
+TEMPLATE = os.environ.get("SCRIMBLE_WINE_TEMPLATE", os.path.join(BUILD, "wine-template-3"))
 TITLE = "Scrimble \u03b2"
 
 # Control IDs: 1000 + the control's row in the window definition.
@@ -221,7 +221,11 @@ def ensure_template(display, log=print):
         os.makedirs(fonts, exist_ok=True)
         for name in os.listdir("/usr/share/wine/fonts"):
             shutil.copy2(os.path.join("/usr/share/wine/fonts", name), fonts)
-        for name in ("Decorated", "Managed"):
+        # ShowSystray: without an X notification area Wine shows its own tray
+        # window at the screen's top left, which every capture of the whole
+        # screen would take in; the icon is still added (a session that
+        # shows it: Session(tray=True)).
+        for name in ("Decorated", "Managed", "ShowSystray"):
             subprocess.run([WINE64, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", name,
                             "/t", "REG_SZ", "/d", "N", "/f"], env=env, check=True,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -346,12 +350,14 @@ class Session:
     calls (dwm_calls()); printer = "pdf" starts a CUPS server of the
     session's own with a PDF printer as the default (self.cups: where the
     PDFs land, see printing.py), "none" leaves Wine without any printer (the
-    tests' default: none of the machine's), "system" the machine's own.
+    tests' default: none of the machine's), "system" the machine's own;
+    tray = show Wine's own notification area (a window at the screen's top
+    left, 166 x 45, the first icon at (3, 22)), which the template hides.
     """
 
     def __init__(self, depth=24, width=1024, height=768, ini=None, start=True, exe=None,
                  title=TITLE, log=print, display=None, prefix=None, workdir=None,
-                 probe32=False, dpi=None, dwm_standin=False, printer="none"):
+                 probe32=False, dpi=None, dwm_standin=False, printer="none", tray=False):
         self.title = title
         self.exe = os.path.abspath(exe or SCRIMBLE_EXE)
         self.log = log
@@ -401,6 +407,12 @@ class Session:
                 self._install_dwm_standin()
             if dpi is not None:
                 self.set_dpi(dpi)
+            if tray:
+                # Read by the prefix's explorer.exe as it starts: the one that
+                # `reg` started goes first.
+                self._reg_add(r"HKCU\Software\Wine\X11 Driver", "ShowSystray", "REG_SZ", "Y")
+                subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                subprocess.run([WINESERVER, "-w"], env=self.env, timeout=30)
             self.probe_proc = Probe(self.env, os.path.join(self.dir, "probe.log"))
             if probe32:
                 self._start_probe32()
@@ -412,9 +424,11 @@ class Session:
 
     def set_dpi(self, dpi):
         """Sets the prefix's display scale; Wine reads it as each process starts."""
-        subprocess.run([WINE64, "reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels",
-                        "/t", "REG_DWORD", "/d", str(dpi), "/f"], env=self.env, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self._reg_add(r"HKCU\Control Panel\Desktop", "LogPixels", "REG_DWORD", str(dpi))
+
+    def _reg_add(self, key, name, kind, value):
+        subprocess.run([WINE64, "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"], env=self.env,
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def _install_dwm_standin(self):
         bits = 64 if loader_for(self.exe) == WINE64 else 32

@@ -15,7 +15,7 @@ import re
 import time
 
 import rig
-from capture_tools import OtherWindow
+from capture_tools import DEFAULT_OPTION_LINES, OtherWindow
 
 START_TIMEOUT = max(rig.START_TIMEOUT, 480)
 # A 32-bit helper that the shell starts (explorer, winebrowser) or a second
@@ -63,7 +63,7 @@ def settings_lines(folder, timer_kind=2, timer_time=1, number="01", step="10", f
         f"No        :{number}",
         f"Up        :{step}",
         "Format    :BMP",
-    ]
+    ] + DEFAULT_OPTION_LINES
 
 
 def ini_bytes(lines):

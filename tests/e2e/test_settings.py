@@ -13,6 +13,7 @@ import os
 import pytest
 
 import rig
+from capture_tools import DEFAULT_OPTION_LINES
 
 # Starting the 32-bit program goes through an emulator on this machine and
 # competes with other Wine sessions for two cores.
@@ -41,7 +42,7 @@ DEFAULT_FILE = (
     b"File      :Screen\r\n"
     b"No        :01\r\n"
     b"Up        :10\r\n"
-    b"Format    :BMP\r\n"
+    b"Format    :BMP\r\n" + "".join(line + "\r\n" for line in DEFAULT_OPTION_LINES).encode()
 )
 
 # What the controls show for the default file.
@@ -174,7 +175,7 @@ def test_hand_edited_file_is_shown_and_written_back_as_it_was():
                      "a usable file is not rewritten at start")
         end_with_escape(app, checks, "hand-edited file")
         # Written back with the format line the file of ten lines lacked.
-        expected = ini_bytes(lines[:8] + ["No        :12345"] + lines[9:] + ["Format    :BMP"])
+        expected = ini_bytes(lines[:8] + ["No        :12345"] + lines[9:] + ["Format    :BMP"] + DEFAULT_OPTION_LINES)
         checks.equal(app.read_file("Scrimble.ini", encoding=None), expected,
                      "file written back after Esc (number cut to five characters)")
         checks.done()
@@ -235,7 +236,7 @@ def test_position_outside_every_monitor_falls_back_to_the_default_place():
             "chkClip": 0,
         }, "after start")
         end_with_escape(app, checks, "off-screen position")
-        expected = ini_bytes(["FormTop   :10", "FormLeft  :10"] + lines[2:] + ["Format    :BMP"])
+        expected = ini_bytes(["FormTop   :10", "FormLeft  :10"] + lines[2:] + ["Format    :BMP"] + DEFAULT_OPTION_LINES)
         checks.equal(app.read_file("Scrimble.ini", encoding=None), expected,
                      "file written back with the place the window really had")
         checks.done()

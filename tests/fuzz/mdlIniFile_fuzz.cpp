@@ -61,7 +61,7 @@ public:
         return form();
     }
     Form& form() { return window_.form(); }
-    ini::SettingControls Controls() { return scrimble::test::SettingControlsOf(window_); }
+    ini::SettingControls Controls() { return scrimble::test::SettingControlsOf(window_, options_); }
 
     void CheckValid(size_t fileSize) {
         Check(timer_.ListIndex() >= -1 && timer_.ListIndex() < timer_.ListCount(), "cboTimer index outside its list");
@@ -95,6 +95,7 @@ private:
     }
 
     MemoryForm window_{scrimble::ui::MainWindowLayout()};
+    scrimble::Options options_;
     Control &timer_, &time_, &clip_, &autoSave_, &path_, &file_, &number_, &step_;
     const Snapshot fresh_;
 };

@@ -49,6 +49,16 @@ bool FakeServices::SavePicture(const PicturePtr& picture, const std::wstring& pa
     return true;
 }
 
+Services::KeyRefusal FakeServices::RegisterHotkey(int id, const Hotkey& key) {
+    calls.push_back("RegisterHotkey");
+    const auto refused = keyRefusals.find(HotkeyText(key));
+    if (refused != keyRefusals.end() && refused->second != KeyRefusal::None) return refused->second;
+    const bool taken = std::any_of(hotkeys.begin(), hotkeys.end(), [&](const auto& held) { return held.second == key; });
+    if (taken || hotkeys.count(id) != 0) return KeyRefusal::Other;  // as Windows refuses a key twice
+    hotkeys[id] = key;
+    return KeyRefusal::None;
+}
+
 bool FakeServices::PrintPicture(NativeHandle, const PicturePtr& picture, const std::wstring& documentName) {
     calls.push_back("PrintPicture");
     if (printError) throw *printError;

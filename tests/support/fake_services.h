@@ -40,6 +40,10 @@ public:
     std::vector<std::wstring> existingFiles;   // taken for SavePicture(Keep), in any case; each save adds its own
     long long fileLength = 0;                  // what FileLength() answers
     bool fileLengthUnreadable = false;         // FileLength() throws FileNotFound
+    std::map<std::wstring, KeyRefusal> keyRefusals;  // by HotkeyText: what RegisterHotkey() answers
+    bool snippingToolTakesPrintScreen = false;
+    std::wstring menuChoice;                   // the entry PopupMenu() picks by its text; "": none
+    NativeHandle frontWindowOfOthers = 0;      // what FrontWindowOfOthers() returns
     std::function<void()> onDoEvents;          // runs inside DoEvents(), e.g. to move the clock
     std::function<void()> onSavePicture;       // runs inside SavePicture(), e.g. to throw std::bad_alloc
     std::function<void()> onChooseSaveAs;      // runs inside ChooseSaveAs()
@@ -59,6 +63,10 @@ public:
     std::vector<std::wstring> shellOpened;
     std::vector<std::pair<std::wstring, std::wstring>> saveAsDialogs;  // folder, proposed name
     std::vector<std::pair<PicturePtr, std::wstring>> printed;          // picture, document name
+    std::map<int, Hotkey> hotkeys;             // registered now, by id
+    bool notifyIconShown = false;
+    std::vector<std::wstring> balloons;
+    std::vector<std::vector<MenuEntry>> menus;  // every menu shown
 
     int CallCount(const std::string& name) const;
 
@@ -89,6 +97,20 @@ public:
     void OpenFolder(const std::wstring& folder) override;
     std::optional<std::wstring> ShortPath(const std::wstring& path) override;
     void ShellOpen(const std::wstring& target) override;
+    KeyRefusal RegisterHotkey(int id, const Hotkey& key) override;
+    void UnregisterHotkey(int id) override { hotkeys.erase(Note("UnregisterHotkey", id)); }
+    bool SnippingToolTakesPrintScreen() override { return snippingToolTakesPrintScreen; }
+    void ShowNotifyIcon() override { notifyIconShown = Note("ShowNotifyIcon", true); }
+    void NotifyBalloon(const std::wstring& text) override { balloons.push_back(Note("NotifyBalloon", text)); }
+    int PopupMenu(const std::vector<MenuEntry>& entries, int, int) override {
+        menus.push_back(entries);
+        calls.push_back("PopupMenu");
+        for (const MenuEntry& entry : entries) {
+            if (!menuChoice.empty() && entry.text == menuChoice && entry.enabled) return entry.id;
+        }
+        return 0;
+    }
+    NativeHandle FrontWindowOfOthers() override { return Note("FrontWindowOfOthers", frontWindowOfOthers); }
     bool AnotherInstanceRunning() override { return Note("AnotherInstanceRunning", anotherInstanceRunning); }
     void EndProgram() override { ending = Note("EndProgram", true); }  // the test goes on
     bool Ending() override { return ending; }

@@ -20,8 +20,12 @@ class MainWindowHarness {
 public:
     MainWindowHarness()
         : window(memory.form(), services,
-                 CaptureSources{[this] { return Take("CaptureFullScreen", fullScreen); },
-                                [this] { return Take("CaptureForegroundWindow", foregroundWindow); }}) {
+                 CaptureSources{[this](bool cursor) { return Take("CaptureFullScreen", fullScreen, cursor); },
+                                [this](bool cursor) { return Take("CaptureForegroundWindow", foregroundWindow, cursor); },
+                                [this](NativeHandle window, bool cursor) {
+                                    windowsCaptured.push_back(window);
+                                    return Take("CaptureWindow", foregroundWindow, cursor);
+                                }}) {
         // A test that forgets to point the settings elsewhere writes nowhere.
         window.settingsPath = L"/nonexistent-scrimble-test-dir/Scrimble.ini";
         memory.form().SetVisible(true);  // as after start-up
@@ -48,6 +52,8 @@ public:
     FakeServices services;
     std::shared_ptr<int> picturesDestroyed = std::make_shared<int>(0);  // of NewPicture()'s
     std::vector<bool> visibleAtCapture;  // whether the window showed at each capture
+    std::vector<bool> cursorAtCapture;   // whether each capture was asked for the cursor
+    std::vector<NativeHandle> windowsCaptured;  // the windows named to CaptureWindow
     // What the capture engine does; a test may replace either (to throw, say).
     std::function<PicturePtr()> fullScreen = [this] { return NewPicture(); };
     std::function<PicturePtr()> foregroundWindow = [this] { return NewPicture(); };
@@ -56,9 +62,10 @@ public:
     frmMain window;  // last: it takes the controls and services above
 
 private:
-    PicturePtr Take(const char* name, const std::function<PicturePtr()>& source) {
+    PicturePtr Take(const char* name, const std::function<PicturePtr()>& source, bool cursor) {
         services.calls.push_back(name);
         visibleAtCapture.push_back(memory.form().Visible());
+        cursorAtCapture.push_back(cursor);
         return source();
     }
 };

@@ -8,7 +8,8 @@
 //
 // Handles have readable names: window DCs "dc1", memory DCs "mem1", bitmaps
 // "bmp1", palettes "pal1", what a new memory context starts with "stockbmp"
-// and "stockpal", the foreground window "fg".
+// and "stockpal", the foreground window "fg", the pointer's cursor "cursor",
+// the standard arrow "arrow".
 #pragma once
 
 #include <algorithm>
@@ -44,6 +45,10 @@ class RecordingGdi : public GdiApi {
     }
 
 public:
+    struct Point {
+        std::int32_t x = 0, y = 0;
+    };
+
     // --- What the fake answers -------------------------------------------
     NativeHandle foregroundWindow = Make("fg", false);
     int rasterCaps = 0;                // GetDeviceCaps(RASTERCAPS)
@@ -58,6 +63,16 @@ public:
     bool bitmapFails = false;          // CreateCompatibleBitmap gives 0
     bool copyFails = false;            // BitBlt refuses
     bool pictureFails = false;         // OleCreatePictureIndirect gives null
+    // The mouse pointer. Only `cursor` can be refused, as another process's
+    // cursor is under Wine; the arrow is always read and drawn.
+    bool cursorShows = true;           // GetCursorInfo: CURSOR_SHOWING
+    NativeHandle cursor = Make("cursor", false);
+    Point pointer{};                   // where GetCursorInfo puts it
+    Point cursorHotSpot{};
+    bool cursorHotSpotFails = false;   // GetIconHotSpot(cursor) gives false
+    bool cursorDrawFails = false;      // DrawIconEx(..., cursor) gives false
+    NativeHandle arrow = Make("arrow", false);
+    Point arrowHotSpot{};
     // The call with this 1-based number in the log throws std::runtime_error.
     // Calls that give something back take effect first; the others throw
     // before they do anything.
@@ -110,6 +125,34 @@ public:
         calls.push_back(Enter("MonitorRects") + " -> " + list);
         return monitors;
     }
+    bool GetCursorInfo(NativeHandle& shown, std::int32_t& x, std::int32_t& y) override {
+        const std::string call = Enter("GetCursorInfo");
+        calls.push_back(call + " -> " + (cursorShows ? Name(cursor) + " at " + Text(pointer) : "hidden"));
+        if (!cursorShows) return false;
+        shown = cursor;
+        x = pointer.x;
+        y = pointer.y;
+        return true;
+    }
+    bool GetIconHotSpot(NativeHandle icon, std::int32_t& x, std::int32_t& y) override {
+        const std::string call = Enter("GetIconHotSpot", icon);
+        const bool fails = icon == cursor ? cursorHotSpotFails : icon != arrow;
+        const Point spot = icon == cursor ? cursorHotSpot : arrowHotSpot;
+        calls.push_back(call + " -> " + (fails ? "false" : Text(spot)));
+        if (fails) return false;
+        x = spot.x;
+        y = spot.y;
+        return true;
+    }
+    bool DrawIconEx(NativeHandle dc, int x, int y, NativeHandle icon) override {
+        const std::string call = Enter("DrawIconEx", dc, x, y, icon);
+        const Object* target = Find(dc) ? Find(Find(dc)->bitmap) : nullptr;
+        if (target == nullptr || !target->ours) misuse.push_back(call + ": no bitmap of ours selected");
+        const bool drawn = icon == arrow || (icon == cursor && !cursorDrawFails);
+        calls.push_back(call + (drawn ? "" : " -> false"));
+        return drawn;
+    }
+    NativeHandle StandardArrowCursor() override { return Returns(Enter("StandardArrowCursor"), arrow); }
     bool GetExtendedFrameBounds(NativeHandle window, Rect32& rect) override {
         calls.push_back(Enter("GetExtendedFrameBounds", window) + (frameBoundsAnswered ? " -> true" : " -> false"));
         if (frameBoundsAnswered) rect = frameBounds;
@@ -198,6 +241,7 @@ private:
     }
     static std::string Text(int value) { return std::to_string(value); }
     static std::string Text(const std::string& text) { return text; }
+    static std::string Text(const Point& p) { return Text(p.x) + ", " + Text(p.y); }
     static std::string Text(const Rect32& r) {
         return "{" + Text(r.left) + ", " + Text(r.top) + ", " + Text(r.right) + ", " + Text(r.bottom) + "}";
     }

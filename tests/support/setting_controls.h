@@ -8,9 +8,10 @@
 
 namespace scrimble::test {
 
-inline mdlIniFile::SettingControls SettingControlsOf(forms::MemoryForm& window) {
-    return {window.form(),   window["cboTimer"], window["cboTime"],   window["chkClip"], window["chkAutoSave"],
-            window["lblPath"], window["txtFile"], window["txtNumber"], window["txtUp"],  window["cboFormat"]};
+inline mdlIniFile::SettingControls SettingControlsOf(forms::MemoryForm& window, Options& options) {
+    return {window.form(),     window["cboTimer"], window["cboTime"],   window["chkClip"], window["chkAutoSave"],
+            window["lblPath"], window["txtFile"],  window["txtNumber"], window["txtUp"],   window["cboFormat"],
+            options};
 }
 
 }  // namespace scrimble::test

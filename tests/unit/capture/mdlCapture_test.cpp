@@ -27,12 +27,12 @@ void UseDisplay(RecordingGdi& gdi, bool palette, int paletteSize = 256) {
     gdi.paletteSize = paletteSize;
 }
 
-PicturePtr CaptureSample(RecordingGdi& gdi) {
-    return mdlCapture::CaptureArea(gdi, gdi.foregroundWindow, false, 10, 20, 300, 200);
+PicturePtr CaptureSample(RecordingGdi& gdi, bool withCursor = false) {
+    return mdlCapture::CaptureArea(gdi, gdi.foregroundWindow, false, 10, 20, 300, 200, {}, withCursor);
 }
 
 // The calls made to these functions, in order.
-Lines CallsTo(const RecordingGdi& gdi, std::initializer_list<std::string> apis) {
+Lines CallsTo(const RecordingGdi& gdi, const std::vector<std::string>& apis) {
     Lines found;
     for (const std::string& line : gdi.calls) {
         for (const std::string& api : apis) {
@@ -47,6 +47,8 @@ Lines WhatWasCopied(const RecordingGdi& gdi) {
     return CallsTo(gdi, {"GetForegroundWindow", "GetWindowRect", "GetDC", "GetWindowDC",
                          "CreateCompatibleBitmap", "BitBlt", "ReleaseDC"});
 }
+
+const std::vector<std::string> kCursorApis = {"GetCursorInfo", "GetIconHotSpot", "StandardArrowCursor", "DrawIconEx"};
 
 // PICTDESC is 20 bytes on 32-bit Windows and 24 on 64-bit (pointer-sized handles).
 const std::string kPictDescSize = sizeof(void*) == 4 ? "size 20" : "size 24";
@@ -115,6 +117,48 @@ TEST(CaptureArea, SixteenColourPaletteIsNotCopied) {
     expected[4] = "GetDeviceCaps(dc1, 38) -> 32665";
     expected[5] = "GetDeviceCaps(dc1, 104) -> 16";
     EXPECT_EQ(expected, gdi.calls);
+}
+
+// On the memory context between the copy and the bitmap's return, the
+// cursor goes where the pointer is less its hot spot, in the capture's own
+// coordinates (origin 10, 20). The arrow stands in for a cursor that cannot
+// be read or drawn (another process's under Wine); none of it fails the capture.
+TEST(CaptureArea, DrawsTheCursorWithItsHotSpotOnThePointer) {
+    const struct { const char* what; void (*setUp)(RecordingGdi&); Lines drawing; } cases[] = {
+        {"its own shape", [](RecordingGdi&) {},
+         {"GetCursorInfo() -> cursor at 110, 220", "GetIconHotSpot(cursor) -> 3, 4",
+          "DrawIconEx(mem1, 97, 196, cursor)"}},
+        {"hot spot unreadable", [](RecordingGdi& g) { g.cursorHotSpotFails = true; },
+         {"GetCursorInfo() -> cursor at 110, 220", "GetIconHotSpot(cursor) -> false", "StandardArrowCursor() -> arrow",
+          "GetIconHotSpot(arrow) -> 1, 2", "DrawIconEx(mem1, 99, 198, arrow)"}},
+        {"drawing refused", [](RecordingGdi& g) { g.cursorDrawFails = true; },
+         {"GetCursorInfo() -> cursor at 110, 220", "GetIconHotSpot(cursor) -> 3, 4",
+          "DrawIconEx(mem1, 97, 196, cursor) -> false", "StandardArrowCursor() -> arrow",
+          "GetIconHotSpot(arrow) -> 1, 2", "DrawIconEx(mem1, 99, 198, arrow)"}},
+        {"no cursor set", [](RecordingGdi& g) { g.cursor = 0; },
+         {"GetCursorInfo() -> 0 at 110, 220", "StandardArrowCursor() -> arrow", "GetIconHotSpot(arrow) -> 1, 2",
+          "DrawIconEx(mem1, 99, 198, arrow)"}},
+        {"hot spot beyond int", [](RecordingGdi& g) { g.cursorHotSpot = {INT32_MIN, 4}; },
+         {"GetCursorInfo() -> cursor at 110, 220", "GetIconHotSpot(cursor) -> -2147483648, 4",
+          "StandardArrowCursor() -> arrow", "GetIconHotSpot(arrow) -> 1, 2", "DrawIconEx(mem1, 99, 198, arrow)"}},
+        {"no arrow either", [](RecordingGdi& g) { g.cursor = 0, g.arrow = 0; },
+         {"GetCursorInfo() -> 0 at 110, 220", "StandardArrowCursor() -> 0"}},
+        {"hidden", [](RecordingGdi& g) { g.cursorShows = false; }, {"GetCursorInfo() -> hidden"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordingGdi gdi;
+        UseDisplay(gdi, false);
+        gdi.pointer = {110, 220};
+        gdi.cursorHotSpot = {3, 4};
+        gdi.arrowHotSpot = {1, 2};
+        c.setUp(gdi);
+        EXPECT_NE(nullptr, CaptureSample(gdi, true));
+        Lines expected = kTrueColourCapture;
+        expected.insert(expected.begin() + 7, c.drawing.begin(), c.drawing.end());  // after the BitBlt
+        EXPECT_EQ(expected, gdi.calls);
+        EXPECT_EQ(Lines{}, gdi.misuse);
+    }
 }
 
 std::vector<std::uint32_t> Colours(const LogPalette256& palette) {
@@ -186,15 +230,21 @@ TEST(CaptureArea, FailureDuringCopyUndoesEveryStepInReverse) {
 // nothing is deleted while still selected, and no bitmap or palette is left.
 TEST(CaptureArea, FailureAtAnyCallReleasesEverything) {
     for (bool palette : {false, true}) {
-        const size_t callsInFullRun = (palette ? kPaletteCapture : kTrueColourCapture).size();
-        for (size_t failing = 1; failing <= callsInFullRun; ++failing) {
-            SCOPED_TRACE(::testing::Message() << (palette ? "palette" : "true colour") << ", call " << failing);
-            RecordingGdi gdi;
-            UseDisplay(gdi, palette);
-            gdi.failAtCall = static_cast<int>(failing);
-            EXPECT_THROW(CaptureSample(gdi), std::runtime_error);
-            EXPECT_EQ(Lines{}, gdi.Unreleased());
-            EXPECT_EQ(Lines{}, gdi.misuse);
+        for (bool withCursor : {false, true}) {
+            // With the cursor, its longest path: refused, then the arrow drawn.
+            const size_t callsInFullRun =
+                (palette ? kPaletteCapture : kTrueColourCapture).size() + (withCursor ? 6 : 0);
+            for (size_t failing = 1; failing <= callsInFullRun; ++failing) {
+                SCOPED_TRACE(::testing::Message() << (palette ? "palette" : "true colour")
+                                                  << (withCursor ? " with cursor" : "") << ", call " << failing);
+                RecordingGdi gdi;
+                UseDisplay(gdi, palette);
+                gdi.cursorDrawFails = true;
+                gdi.failAtCall = static_cast<int>(failing);
+                EXPECT_THROW(CaptureSample(gdi, withCursor), std::runtime_error);
+                EXPECT_EQ(Lines{}, gdi.Unreleased());
+                EXPECT_EQ(Lines{}, gdi.misuse);
+            }
         }
     }
 }
@@ -218,32 +268,43 @@ TEST(CaptureFullScreen, CopiesTheScreenRoundingTwipsHalfToEvenAndDividingTruncat
 }
 
 // Every monitor in one copy of their bounding box; what none shows is black.
+// Where asked for, the cursor after that, at the pointer (100, 50) less its
+// hot spot (3, 4) from the box's corner; elsewhere none is looked at.
 TEST(CaptureFullScreen, TakesEveryMonitorAndBlackensWhatNoneShows) {
-    const struct { const char* what; std::vector<Rect32> monitors; std::string copy; Lines black; } cases[] = {
-        {"one monitor", {{0, 0, 1024, 768}}, "1024, 768, dc1, 0, 0", {}},
-        {"two side by side", {{0, 0, 1024, 768}, {1024, 0, 2048, 768}}, "2048, 768, dc1, 0, 0", {}},
+    const struct {
+        const char* what; std::vector<Rect32> monitors; std::string copy; Lines black; std::string cursor;
+    } cases[] = {
+        {"one monitor", {{0, 0, 1024, 768}}, "1024, 768, dc1, 0, 0", {}, ""},
+        {"two side by side", {{0, 0, 1024, 768}, {1024, 0, 2048, 768}}, "2048, 768, dc1, 0, 0", {}, "97, 46"},
         {"one to the left, lower", {{0, 0, 1024, 768}, {-800, 168, 0, 768}}, "1824, 768, dc1, -800, 0",
-         {"PatBlt(mem1, 0, 0, 800, 168, 0x00000042)"}},
+         {"PatBlt(mem1, 0, 0, 800, 168, 0x00000042)"}, "897, 46"},
         {"one above, narrower", {{0, 0, 1024, 768}, {100, -600, 900, 0}}, "1024, 1368, dc1, 0, -600",
-         {"PatBlt(mem1, 0, 0, 100, 600, 0x00000042)", "PatBlt(mem1, 900, 0, 124, 600, 0x00000042)"}},
+         {"PatBlt(mem1, 0, 0, 100, 600, 0x00000042)", "PatBlt(mem1, 900, 0, 124, 600, 0x00000042)"}, "97, 646"},
         {"different heights", {{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}}, "3200, 1080, dc1, 0, 0",
-         {"PatBlt(mem1, 1920, 1024, 1280, 56, 0x00000042)"}},
+         {"PatBlt(mem1, 1920, 1024, 1280, 56, 0x00000042)"}, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        const bool withCursor = !c.cursor.empty();
         RecordingGdi gdi;
         gdi.monitors = c.monitors;
+        gdi.pointer = {100, 50};
+        gdi.cursorHotSpot = {3, 4};
         Rect32 box = c.monitors[0];
         for (const Rect32& m : c.monitors) {
             box = {std::min(box.left, m.left), std::min(box.top, m.top), std::max(box.right, m.right),
                    std::max(box.bottom, m.bottom)};
         }
         EXPECT_NE(nullptr, mdlCapture::CaptureFullScreen(
-                               gdi, twips::ScreenInTwips(box.left, box.top, box.right - box.left, box.bottom - box.top, 96)));
+                               gdi, twips::ScreenInTwips(box.left, box.top, box.right - box.left, box.bottom - box.top, 96),
+                               withCursor));
         const Lines copies = CallsTo(gdi, {"BitBlt"});
         ASSERT_EQ(1u, copies.size());
         EXPECT_EQ("BitBlt(mem1, 0, 0, " + c.copy + ", 0x00CC0020)", copies[0]);
-        EXPECT_EQ(c.black, CallsTo(gdi, {"PatBlt"}));
+        Lines drawing = c.black;
+        if (withCursor) drawing.push_back("DrawIconEx(mem1, " + c.cursor + ", cursor)");
+        EXPECT_EQ(drawing, CallsTo(gdi, {"PatBlt", "DrawIconEx"}));
+        if (!withCursor) EXPECT_EQ(Lines{}, CallsTo(gdi, kCursorApis));
         EXPECT_EQ(Lines{}, gdi.misuse);
     }
 }
@@ -308,20 +369,23 @@ TEST(CaptureForegroundWindow, CopiesWhatTheScreenShowsOfTheWindow) {
                                          "ReleaseDC(0, dc1)"});
         EXPECT_EQ(expected, CallsTo(gdi, {"GetForegroundWindow", "GetExtendedFrameBounds", "GetWindowRect", "GetDC",
                                           "CreateCompatibleBitmap", "BitBlt", "ReleaseDC"}));
+        EXPECT_EQ(Lines{}, CallsTo(gdi, kCursorApis));  // not asked for
         EXPECT_EQ(Lines{}, gdi.misuse);
     }
 }
 
-// A window across a corner of the virtual screen that no monitor shows.
+// A window across a corner of the virtual screen that no monitor shows; the
+// cursor, asked for, over it all from the window's corner.
 TEST(CaptureForegroundWindow, BlackensThePartNoMonitorShows) {
     RecordingGdi gdi;
     gdi.monitors = {{0, 0, 1920, 1080}, {1920, 0, 3200, 1024}};
     gdi.virtualScreen = {0, 0, 3200, 1080};
     gdi.windowRect = {1800, 900, 2100, 1100};
-    EXPECT_NE(nullptr, mdlCapture::CaptureForegroundWindow(gdi));
+    gdi.pointer = {1900, 1000};
+    EXPECT_NE(nullptr, mdlCapture::CaptureForegroundWindow(gdi, true));
     EXPECT_EQ((Lines{"BitBlt(mem1, 0, 0, 300, 180, dc1, 1800, 900, 0x00CC0020)",
-                     "PatBlt(mem1, 120, 124, 180, 56, 0x00000042)"}),
-              CallsTo(gdi, {"BitBlt", "PatBlt"}));
+                     "PatBlt(mem1, 120, 124, 180, 56, 0x00000042)", "DrawIconEx(mem1, 100, 100, cursor)"}),
+              CallsTo(gdi, {"BitBlt", "PatBlt", "DrawIconEx"}));
 }
 
 TEST(CaptureForegroundWindow, NothingToCopyFailsBeforeAnyDeviceContext) {

@@ -27,7 +27,9 @@ using Values = std::vector<std::wstring>;
 
 const std::string kDefaultBytesC =
     "FormTop   :10\r\nFormLeft  :10\r\nTimerKind :1\r\nTimerTime :5\r\nClip      :1\r\nAutoSave  :1\r\n"
-    "Path      :C:\\\r\nFile      :Screen\r\nNo        :01\r\nUp        :10\r\nFormat    :BMP\r\n";
+    "Path      :C:\\\r\nFile      :Screen\r\nNo        :01\r\nUp        :10\r\nFormat    :BMP\r\n"
+    "KeyScreen :PrtSc\r\nKeyWindow :Alt+PrtSc\r\nKeyRegion :Ctrl+PrtSc\r\nOnScreen  :1\r\nOnWindow  :1\r\n"
+    "OnRegion  :1\r\nToTray    :0\r\nCursor    :0\r\n";
 
 // Top, left, then the nine controls in file order, as ShownValues gives them.
 const Values kDefaults = {L"10", L"10", L"0", L"4", L"1", L"1", L"C:\\", L"Screen", L"01", L"10", L"0"};
@@ -38,6 +40,8 @@ const std::vector<std::pair<std::string, std::string>> kCustomFile = {
     {"FormTop   :", "300"}, {"FormLeft  :", "450"}, {"TimerKind :", "2"}, {"TimerTime :", "3"},
     {"Clip      :", "0"},   {"AutoSave  :", "0"},   {"Path      :", "D:\\Shots\\"},
     {"File      :", "Cap"}, {"No        :", "007"}, {"Up        :", "5"},         {"Format    :", "PNG"},
+    {"KeyScreen :", "Ctrl+F1"}, {"KeyWindow :", "Shift+F12"}, {"KeyRegion :", "Alt+F5"}, {"OnScreen  :", "0"},
+    {"OnWindow  :", "1"}, {"OnRegion  :", "0"}, {"ToTray    :", "1"}, {"Cursor    :", "1"},
 };
 const Values kCustom = {L"300", L"450", L"1", L"2", L"0", L"0", L"D:\\Shots\\", L"Cap", L"007", L"5", L"1"};
 
@@ -80,13 +84,14 @@ protected:
     std::string FileBytes() const { return ReadWholeFile(path).value_or("<no file>"); }
     void Read(const std::string& bytes, const PositionVisible& positionVisible = {}) {
         ReplaceFileContents(path, bytes);
-        IniFileRead(test::SettingControlsOf(window), services, path, positionVisible);
+        IniFileRead(test::SettingControlsOf(window, options), services, path, positionVisible);
     }
     Values Shown() { return ShownValues(window.form()); }
 
     test::TempDirectory dir;
     std::wstring path = dir.File("Scrimble.ini");
     MemoryForm window{ui::MainWindowLayout()};
+    Options options;
     test::FakeServices services;
 };
 
@@ -113,7 +118,8 @@ TEST(IniFileDefaults, MissingFileIsWrittenWithTheKeyboardsDriveAndShown) {
         test::FakeServices services;
         services.keyboardSubtype = subtype;
         MemoryForm window(ui::MainWindowLayout());
-        IniFileRead(test::SettingControlsOf(window), services, dir.File("Scrimble.ini"));
+        Options options;
+        IniFileRead(test::SettingControlsOf(window, options), services, dir.File("Scrimble.ini"));
         EXPECT_EQ(expected, ReadWholeFile(dir.File("Scrimble.ini")).value_or(""));
         Values defaults = kDefaults;
         defaults[Slot("lblPath")] = std::wstring(drive, drive + 3);
@@ -124,13 +130,13 @@ TEST(IniFileDefaults, MissingFileIsWrittenWithTheKeyboardsDriveAndShown) {
 
 TEST_F(IniFileTest, ReadsAndReplacesOnlyThroughTheFilesItIsGiven) {
     test::MemoryFiles files;
-    IniFileRead(test::SettingControlsOf(window), services, path, {}, files);  // missing: the default file is made
+    IniFileRead(test::SettingControlsOf(window, options), services, path, {}, files);  // missing: the default file is made
     EXPECT_EQ(kDefaultBytesC, files.files[path]);
     files.files[path] = CustomFile();
-    IniFileRead(test::SettingControlsOf(window), services, path, {}, files);
+    IniFileRead(test::SettingControlsOf(window, options), services, path, {}, files);
     EXPECT_EQ(kCustom, Shown());
     files.files[path].clear();
-    IniFileWrite(test::SettingControlsOf(window), services, path, files);
+    IniFileWrite(test::SettingControlsOf(window, options), services, path, files);
     EXPECT_EQ(CustomFile(), files.files[path]);
     EXPECT_EQ(std::vector<std::string>{}, dir.Listing());  // nothing on disk
 }
@@ -190,7 +196,7 @@ TEST_F(IniFileTest, ValueThatCannotApplyGivesWayToTheDefaults) {
     }
     // A missing file has nothing to keep, and leaves the last copy alone.
     std::filesystem::remove(dir.Native("Scrimble.ini"));
-    IniFileRead(test::SettingControlsOf(window), services, path);
+    IniFileRead(test::SettingControlsOf(window, options), services, path);
     EXPECT_EQ(cases[std::size(cases) - 1], ReadWholeFile(path + L".bak").value_or("<no copy>"));
 }
 
@@ -218,7 +224,7 @@ TEST_F(IniFileTest, FileIsReadLineByLineAndLeftAsItIs) {
         SCOPED_TRACE(::testing::PrintToString(bytes));
         MemoryForm fresh(ui::MainWindowLayout());
         ReplaceFileContents(path, bytes);
-        IniFileRead(test::SettingControlsOf(fresh), services, path);
+        IniFileRead(test::SettingControlsOf(fresh, options), services, path);
         EXPECT_EQ(shown, ShownValues(fresh.form()));
         EXPECT_EQ(bytes, FileBytes());
         EXPECT_EQ(std::vector<std::string>{"Scrimble.ini"}, dir.Listing());
@@ -229,7 +235,7 @@ TEST_F(IniFileTest, PositionsUseTheLocaleDecimalSeparator) {
     services.locale = NumberLocale{L',', L'.'};
     Read(CustomFile("FormTop   :", "12,5"));
     EXPECT_EQ(12.5f, window.form().Top());
-    IniFileWrite(test::SettingControlsOf(window), services, path);
+    IniFileWrite(test::SettingControlsOf(window, options), services, path);
     EXPECT_EQ(0u, FileBytes().find("FormTop   :12,5\r\n"));
 }
 
@@ -263,7 +269,7 @@ TEST_F(IniFileTest, DefaultsThatCannotApplyStopAfterTwoMoreReadingsAndKeepInitia
     MemoryForm shortWindow(layout);
     shortWindow.form().SetLeft(120);
     ReplaceFileContents(path, CustomFile("Clip      :", "9"));
-    IniFileRead(test::SettingControlsOf(shortWindow), services, path);
+    IniFileRead(test::SettingControlsOf(shortWindow, options), services, path);
 
     EXPECT_EQ(2, services.CallCount("KeyboardSubtype"));  // the default file made twice, then given up
     ASSERT_EQ(1u, services.messageBoxes.size());
@@ -285,14 +291,14 @@ TEST_F(IniFileTest, RecoveryThatCannotWriteStartsWithTheDefaultsAndSaysSo) {
     for (const char* name : {"no-such-dir/Scrimble.ini", "taken"}) {
         SCOPED_TRACE(name);
         MemoryForm fresh(ui::MainWindowLayout());
-        EXPECT_FALSE(IniFileRead(test::SettingControlsOf(fresh), services, dir.File(name)));
+        EXPECT_FALSE(IniFileRead(test::SettingControlsOf(fresh, options), services, dir.File(name)));
         Values expected = kDefaults;
         expected[Slot("lblPath")] = L"C:\\Users\\u\\Pictures";
         EXPECT_EQ(expected, ShownValues(fresh.form()));
         EXPECT_EQ(std::vector<std::string>{"taken"}, dir.Listing());
         EXPECT_EQ(Values{}, services.messageBoxes);
     }
-    EXPECT_TRUE(IniFileRead(test::SettingControlsOf(window), services, path));  // a folder that takes it
+    EXPECT_TRUE(IniFileRead(test::SettingControlsOf(window, options), services, path));  // a folder that takes it
 }
 
 // Captures go where a user may write: the Pictures folder, else Documents,
@@ -337,29 +343,58 @@ TEST_F(IniFileTest, WriterPutsTheElevenLinesInOrderAndTheyReadBackTheSame) {
     window["txtNumber"].SetText(L"00042");
     window["txtUp"].SetText(L"-3");
     window["cboFormat"].SetListIndex(1);
-    IniFileWrite(test::SettingControlsOf(window), services, path);
+    options.Key(KeyCommand::FullScreen).key = {0x70, kModControl | kModShift};
+    options.Key(KeyCommand::ActiveWindow).on = false;
+    options.minimizeToTray = true;
+    IniFileWrite(test::SettingControlsOf(window, options), services, path);
     EXPECT_EQ("FormTop   :-15.25\r\nFormLeft  :30000\r\nTimerKind :0\r\nTimerTime :7\r\nClip      :2\r\n"
               "AutoSave  :0\r\nPath      : F:\\\x89\xe6\x91\x9c \x83\x5c\\\r\nFile      :name \r\n"
-              "No        :00042\r\nUp        :-3\r\nFormat    :PNG\r\n",
+              "No        :00042\r\nUp        :-3\r\nFormat    :PNG\r\nKeyScreen :Ctrl+Shift+F1\r\n"
+              "KeyWindow :Alt+PrtSc\r\nKeyRegion :Ctrl+PrtSc\r\nOnScreen  :1\r\nOnWindow  :0\r\nOnRegion  :1\r\n"
+              "ToTray    :1\r\nCursor    :0\r\n",
               FileBytes());
 
     MemoryForm fresh(ui::MainWindowLayout());
     fresh["cboTimer"].SetListIndex(1);
+    Options read;
     const std::string written = FileBytes();
-    IniFileRead(test::SettingControlsOf(fresh), services, path);
+    IniFileRead(test::SettingControlsOf(fresh, read), services, path);
     EXPECT_EQ(Shown(), ShownValues(fresh.form()));
+    EXPECT_EQ(HotkeyText(options.Key(KeyCommand::FullScreen).key), HotkeyText(read.Key(KeyCommand::FullScreen).key));
+    EXPECT_EQ(false, read.Key(KeyCommand::ActiveWindow).on);
+    EXPECT_EQ(true, read.minimizeToTray);
     EXPECT_EQ(written, FileBytes());
+}
+
+// The options came later: a value of theirs that cannot be read keeps its
+// default, never costs the user's other settings, and the file stays.
+TEST_F(IniFileTest, AnOptionThatCannotBeReadIsItsDefault) {
+    const std::string bytes = CustomFile() + "KeyScreen :Meta+Q\r\nKeyRegion :Alt\r\nOnScreen  :yes\r\nCursor    :2\r\n";
+    Read(bytes);
+    EXPECT_EQ(kCustom, Shown());
+    EXPECT_EQ(L"PrtSc", HotkeyText(options.Key(KeyCommand::FullScreen).key));
+    EXPECT_EQ(L"Shift+F12", HotkeyText(options.Key(KeyCommand::ActiveWindow).key));  // read as it was
+    EXPECT_EQ(L"Ctrl+PrtSc", HotkeyText(options.Key(KeyCommand::Region).key));
+    EXPECT_EQ(true, options.Key(KeyCommand::FullScreen).on);
+    EXPECT_EQ(false, options.Key(KeyCommand::Region).on);
+    EXPECT_EQ(true, options.minimizeToTray);
+    EXPECT_EQ(false, options.drawCursor);
+    EXPECT_EQ(bytes, FileBytes());
+    // A file without them (an older version's) gives the defaults.
+    Read(CustomFile().substr(0, CustomFile().find("KeyScreen")));
+    EXPECT_EQ(L"Alt+PrtSc", HotkeyText(options.Key(KeyCommand::ActiveWindow).key));
+    EXPECT_EQ(false, options.minimizeToTray);
 }
 
 TEST_F(IniFileTest, FailedWriteLeavesThePreviousFileWhole) {
     ReplaceFileContents(path, CustomFile());
     {
         test::FileSizeLimit limit(40);
-        EXPECT_EQ(75, test::ErrorNumberOf([&] { IniFileWrite(test::SettingControlsOf(window), services, path); }));
+        EXPECT_EQ(75, test::ErrorNumberOf([&] { IniFileWrite(test::SettingControlsOf(window, options), services, path); }));
     }
     EXPECT_EQ(CustomFile(), FileBytes());
     EXPECT_EQ(std::vector<std::string>{"Scrimble.ini"}, dir.Listing());  // no scratch file left
-    EXPECT_EQ(75, test::ErrorNumberOf([&] { IniFileWrite(test::SettingControlsOf(window), services, dir.File("gone/Scrimble.ini")); }));
+    EXPECT_EQ(75, test::ErrorNumberOf([&] { IniFileWrite(test::SettingControlsOf(window, options), services, dir.File("gone/Scrimble.ini")); }));
     EXPECT_EQ(std::vector<std::string>{"Scrimble.ini"}, dir.Listing());
 }
 

@@ -1,0 +1,27 @@
+// The options dialog's definition: its caption, client size and controls.
+#pragma once
+
+#include <vector>
+
+#include "forms/control_spec.h"
+
+namespace scrimble::ui {
+
+inline constexpr const wchar_t* kOptionsCaption = L"オプション";
+inline constexpr int kOptionsWidthTwips = 6000;
+inline constexpr int kOptionsHeightTwips = 3090;
+inline constexpr int kFirstOptionsControlId = 1100;
+
+// The dialog's controls in the order of its layout rows; a key's three
+// controls (box, check box, state) stand together, one row of keys for
+// each KeyCommand in its order.
+#define SCRIMBLE_OPTIONS_CONTROLS(X)                                                                            \
+    X(fraKeys) X(lblScreenKey) X(hkScreen) X(chkScreen) X(lblScreenState) X(lblWindowKey) X(hkWindow)          \
+    X(chkWindow) X(lblWindowState) X(lblRegionKey) X(hkRegion) X(chkRegion) X(lblRegionState) X(chkTray)        \
+    X(chkCursor) X(cmdOK) X(cmdCancel)
+
+enum class OptionsControl : int { SCRIMBLE_OPTIONS_CONTROLS(SCRIMBLE_ROW_ENUM) };
+
+const std::vector<forms::ControlSpec>& OptionsLayout();
+
+}  // namespace scrimble::ui

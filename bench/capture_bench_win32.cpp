@@ -9,6 +9,7 @@
 //   capture_bench_win32
 //     save <path>      Scrimble's capture + BMP save
 //     png <path>       Scrimble's capture + PNG save (WIC)
+//     region <path>    Scrimble's capture, an 800 x 600 region cut from it, its BMP save
 //     floor <path>     the floor
 //     capture          Scrimble's capture alone
 //     quit
@@ -124,6 +125,13 @@ int Serve() {
                     picture = mdlCapture::CaptureFullScreen(gdi, screen);  // frees the one before
                     if (!picture) throw RuntimeError(ErrorCode::CaptureFailed, L"no picture");
                     SavePicture(*picture, path, PictureFormat::Bmp);
+                });
+            } else if (command == "region") {
+                ms = Milliseconds([&] {
+                    picture = mdlCapture::CaptureFullScreen(gdi, screen);
+                    if (!picture) throw RuntimeError(ErrorCode::CaptureFailed, L"no picture");
+                    const PicturePtr region = mdlCapture::CropPicture(gdi, *picture, {100, 100, 900, 700});
+                    SavePicture(*region, path, PictureFormat::Bmp);
                 });
             } else if (command == "png") {
                 ms = Milliseconds([&] {

@@ -1,5 +1,5 @@
 // The floor for Scrimble's start with its user interface: the same window and
-// the same 26 controls, made the plainest way; of Scrimble's code it takes
+// the same 27 controls, made the plainest way; of Scrimble's code it takes
 // only the layout table and the button pictures' drawing. Built with
 // Scrimble's resources (icon, button pictures, the common controls 6
 // manifest), it shows what Scrimble shows: same classes, styles, places,

@@ -18,8 +18,10 @@ machine, on the 64-bit build under wine64 (never through emulation).
 4. From the key to the file on disk at 1920x1080: PrtSc pressed while another
    program's window has the focus, beside F1 in Scrimble's own window, in
    turn; the moment is the file whole on disk, polled from outside.
-5. CPU time of Scrimble.exe over a 5 s delay, from /proc (nanoseconds).
-6. The sizes of the two release exes.
+5. From the key to the region overlay's first complete frame at 1920x1080 and
+   3840x2160 (xwatch.py): F3 in the window, Ctrl+PrtSc with it minimised.
+6. CPU time of Scrimble.exe over a 5 s delay, from /proc (nanoseconds).
+7. The sizes of the two release exes.
 
     python3 bench/run_bench.py [--rounds 15] [--starts 15] [--sizes ...] [--build DIR]
     python3 bench/run_bench.py --startup-only --also OLD/Scrimble.exe   # beside another build
@@ -167,6 +169,7 @@ def capture_row(width, height, rounds, folder):
             "scrimble": lambda: bench.run(f"save {wine_folder}\\scrimble.bmp"),
             "floor": lambda: bench.run(f"floor {wine_folder}\\floor.bmp"),
             "capture": lambda: bench.run("capture"),
+            "region": lambda: bench.run(f"region {wine_folder}\\region.bmp"),
             "import": imagemagick,
         }
         medians = timed_in_turn(steps, rounds)
@@ -184,17 +187,18 @@ def capture_row(width, height, rounds, folder):
 def capture_table(sizes, rounds, folder):
     print(f"## Capture + BMP save of the whole screen (median of {rounds}, ms)\n")
     print(f"    {'screen':<11} {'Scrimble':>9} {'floor':>7} {'ratio':>6} {'import':>7} "
-          f"{'import/Scrimble':>15} {'capture alone':>13}")
+          f"{'import/Scrimble':>15} {'capture alone':>13} {'region':>7}")
     for width, height in sizes:
         m, files = capture_row(width, height, rounds, folder)
         print(f"    {f'{width}x{height}':<11} {m['scrimble']:>9.1f} {m['floor']:>7.1f} "
               f"{m['scrimble'] / m['floor']:>6.2f} {m['import']:>7.1f} {m['import'] / m['scrimble']:>15.2f} "
-              f"{m['capture']:>13.1f}")
+              f"{m['capture']:>13.1f} {m['region']:>7.1f}")
         sys.stdout.flush()
     print("\n    Scrimble: CaptureFullScreen + SavePictureAsBmp (scratch file, flush, rename);"
           "\n    floor: BitBlt + GetDIBits + WriteFile alone, the same 24-bit file;"
           "\n    import: `import -window root x.bmp`, the whole process; capture alone:"
-          "\n    CaptureFullScreen without the file.\n")
+          "\n    CaptureFullScreen without the file; region: CaptureFullScreen, an 800 x 600"
+          "\n    region cut from it (CropPicture) and saved as BMP, as a region capture saves.\n")
 
 
 def png_row(width, height, rounds, folder):
@@ -302,7 +306,7 @@ def startup_table(starts, others=()):
     print("\n    From the process's start to the window shown as it stays (mapped: when the"
           "\n    X server mapped it); floor: floor_window_win32.exe, one window of Scrimble's"
           "\n    size and place, nothing in it; controls: controls_window_win32.exe, the same"
-          "\n    window with Scrimble's 26 controls, font, pictures, tooltips and manifest and"
+          "\n    window with Scrimble's 27 controls, font, pictures, tooltips and manifest and"
           "\n    nothing else; 1920x1080, wine64, Wine already running; requests: wineserver"
           "\n    round trips until then, which the load does not change (server_requests.py).\n")
 
@@ -357,6 +361,58 @@ def key_table(rounds, folder):
           "\n    window shown (it hides for the capture and comes back without the focus);"
           "\n    F1 in Scrimble's own window. Both hide the window and wait for the screen"
           "\n    to show what was under it (150 ms without a compositor) before the copy.\n")
+
+
+# ------------------------------------------------------------------ region
+
+OVERLAY_CLASS = "ScrimbleRegionOverlay"
+
+
+def overlay_row(width, height, rounds):
+    """Seconds from the key to the overlay's first complete frame (the frozen
+    screen shown), for F3 in Scrimble's window and for Ctrl+PrtSc with
+    Scrimble minimised."""
+    session = rig.Session(width=width, height=height, log=quiet, exe=SCRIMBLE_EXE,
+                          ini=settings(timer_kind=1, clip=0, auto_save=0))
+    times = {"F3": [], "Ctrl+PrtSc": []}
+    try:
+        session.set_root_colour("#3366cc")
+        with xwatch.XWatch(session.display) as watch:
+            for r in range(rounds + 1):  # the first round warms up
+                for kind in rotated(list(times), r):
+                    if kind == "F3":
+                        session.probe("post", session.title, 0x0112, 0xF120, 0)  # SC_RESTORE
+                        session.wait_until(lambda: session.tree()["visible"] and not session.tree()["minimized"],
+                                           30, "Scrimble shown")
+                        top = session.tree()["rect"]
+                        session.click_screen(top["x"] + top["w"] // 2, top["y"] + 8)
+                        session.wait_until(lambda: session.tree()["foreground"], 30, "Scrimble in front")
+                        frame = watch.first_frame(lambda: session.key("F3"), settle=0.5)
+                    else:
+                        session.probe("post", session.title, 0x0112, 0xF020, 0)  # SC_MINIMIZE
+                        session.wait_until(lambda: session.tree()["minimized"], 30, "Scrimble minimised")
+                        frame = watch.first_frame(lambda: session.xdotool("key", "ctrl+Print"), settle=0.5)
+                    session.key("Escape")
+                    session.wait_until(lambda: not [w for w in session.windows() if w["class"] == OVERLAY_CLASS],
+                                       30, "the overlay gone")
+                    if r > 0:
+                        times[kind].append(frame.painted)
+    finally:
+        session.stop()
+    return {kind: median_ms(values) for kind, values in times.items()}
+
+
+def overlay_table(sizes, rounds):
+    print(f"## From the key to the region overlay on the screen (median of {rounds}, ms)\n")
+    print(f"    {'screen':<11} {'F3':>7} {'Ctrl+PrtSc':>11}")
+    for width, height in sizes:
+        m = overlay_row(width, height, rounds)
+        print(f"    {f'{width}x{height}':<11} {m['F3']:>7.1f} {m['Ctrl+PrtSc']:>11.1f}")
+        sys.stdout.flush()
+    print("\n    To the overlay's first complete frame, the frozen screen shown (xwatch.py);"
+          "\n    F3: in Scrimble's window, which hides first and gives the screen 150 ms to"
+          "\n    show what was under it (no compositor under Wine); Ctrl+PrtSc: Scrimble"
+          "\n    minimised, so nothing of it is on the screen to wait for.\n")
 
 
 # ------------------------------------------------------------------ delay
@@ -422,6 +478,7 @@ def main():
     parser.add_argument("--folder", help="where the capture table's files go (default: tmpfs)")
     parser.add_argument("--startup-only", action="store_true", help="only the start-up table")
     parser.add_argument("--keys-only", action="store_true", help="only the key-to-file table")
+    parser.add_argument("--overlay-only", action="store_true", help="only the region overlay's table")
     parser.add_argument("--also", nargs="*", default=[], metavar="EXE",
                         help="other 64-bit builds of Scrimble to start beside it (other1, other2, ...)")
     options = parser.parse_args()
@@ -439,6 +496,9 @@ def main():
     png_sizes = [tuple(int(v) for v in s.split("x")) for s in options.png_sizes.split(",")]
     if options.startup_only:
         startup_table(options.starts, options.also)
+        return
+    if options.overlay_only:
+        overlay_table([(1920, 1080), (3840, 2160)], options.rounds)
         return
     if options.keys_only:
         folder = tempfile.mkdtemp(prefix="scrimble-keys-", dir="/dev/shm")
@@ -460,6 +520,7 @@ def main():
                 os.remove(os.path.join(folder, name))
             os.rmdir(folder)
     startup_table(options.starts, options.also)
+    overlay_table([(1920, 1080), (3840, 2160)], max(5, options.rounds // 2))
     keys_folder = tempfile.mkdtemp(prefix="scrimble-keys-", dir="/dev/shm")
     try:
         key_table(options.rounds, keys_folder)

@@ -43,7 +43,7 @@ configure_file(${CMAKE_SOURCE_DIR}/src/ui/resources/version.h.in
 
 # Named explicitly: the .rc refers to each output by name, and whether an art
 # file yields a .bmp or an .ico is written inside it.
-set(SCRIMBLE_ART_BITMAPS full_screen active_window save explorer print home path)
+set(SCRIMBLE_ART_BITMAPS full_screen active_window save explorer print home path region)
 set(SCRIMBLE_ART_ICONS app)
 
 set(art_sources)

@@ -63,7 +63,7 @@ foreach(f IN LISTS BENCH_WINDOW_SOURCES)
   target_link_options(${name} PRIVATE -static -municode -mwindows)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 endforeach()
-# The floor with Scrimble's 26 controls shows what Scrimble shows: it carries
+# The floor with Scrimble's 27 controls shows what Scrimble shows: it carries
 # Scrimble's resources (icon, button pictures, common controls 6 manifest),
 # reads the window's layout table and draws the button pictures with the same
 # code, and drops the rest of the library as Scrimble does.

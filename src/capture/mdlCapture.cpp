@@ -191,66 +191,118 @@ void DrawCursor(GdiApi& gdi, NativeHandle dc, std::int32_t left, std::int32_t to
 
 }  // namespace
 
+namespace {
+
+// What one copy makes: the bitmap and palette the picture is to own, held by
+// owners that delete whatever is not handed over.
+struct Copy {
+    explicit Copy(GdiApi& gdi) : bitmap(gdi), palette(gdi) {}
+    GdiObject bitmap;
+    GdiObject palette;
+    NativeHandle pictureBitmap = 0;
+    NativeHandle picturePalette = 0;
+};
+
+// Copies the area from the source context into a new bitmap of its format
+// (with the system palette on a palette display), blackens what no monitor
+// shows and draws the cursor where asked. The source stays the caller's;
+// the memory context is gone on return.
+void CopyArea(GdiApi& gdi, NativeHandle source, std::int32_t left, std::int32_t top, std::int32_t width,
+              std::int32_t height, const std::vector<Rect32>& blackOut, bool withCursor, Copy& copy) {
+    LogPalette256 paletteBuffer{};  // zero-filled for every call
+    MemoryDc memory(gdi, source);
+    copy.bitmap.Reset(gdi.CreateCompatibleBitmap(source, width, height));
+    // No memory for a picture this large (8K), or no screen to match.
+    if (copy.bitmap.Get() == 0) throw CaptureError(L"画面を写す画像を作れませんでした。");
+    BitmapSelection bitmapSelection(gdi, memory.Get(), copy.bitmap.Get());
+
+    const int rasterCaps = gdi.GetDeviceCaps(source, gdi::kRasterCaps) & gdi::kRcPalette;
+    const int paletteSize = gdi.GetDeviceCaps(source, gdi::kSizePalette);
+    const bool withPalette = UsesSystemPalette(rasterCaps, paletteSize);
+
+    PaletteSelection paletteSelection(gdi, memory.Get());
+    if (withPalette) {
+        paletteBuffer.version = gdi::kPaletteVersion;
+        paletteBuffer.count = 256;
+        gdi.GetSystemPaletteEntries(source, 0, 256, paletteBuffer.entries);
+        copy.palette.Reset(gdi.CreatePalette(paletteBuffer));
+        paletteSelection.Select(copy.palette.Get());
+        gdi.RealizePalette(memory.Get());
+    }
+
+    // Refused while the secure desktop (lock screen, elevation prompt)
+    // is in front: the bitmap would hold nothing of the screen.
+    if (!gdi.BitBlt(memory.Get(), 0, 0, width, height, source, left, top, gdi::kSrcCopy)) {
+        throw CaptureError(L"画面を写せませんでした。");
+    }
+    // What no monitor shows reads as whatever the copy left there.
+    for (const Rect32& part : blackOut) {
+        gdi.PatBlt(memory.Get(), part.left - left, part.top - top, part.right - part.left, part.bottom - part.top,
+                   gdi::kBlackness);
+    }
+    // The copy never holds the pointer, which the system lays over the
+    // screen rather than into it; drawn last, nothing paints over it.
+    if (withCursor) DrawCursor(gdi, memory.Get(), left, top);
+
+    copy.pictureBitmap = bitmapSelection.Restore();
+    if (withPalette) copy.picturePalette = paletteSelection.Restore();
+    memory.Delete();
+}
+
+// The picture is built from what the re-selections gave back, which on
+// every sane run are the handles made for it. Whatever was made but not
+// handed over stays the copy's and goes with it.
+PicturePtr PictureOf(GdiApi& gdi, Copy& copy) {
+    if (copy.bitmap.Get() == copy.pictureBitmap) copy.bitmap.Release();
+    if (copy.palette.Get() == copy.picturePalette) copy.palette.Release();
+    PicturePtr picture = PictureFromBitmap(gdi, copy.pictureBitmap, copy.picturePalette);
+    if (!picture) throw CaptureError(L"写した画面から画像を作れませんでした。");
+    return picture;
+}
+
+}  // namespace
+
 PicturePtr CaptureArea(GdiApi& gdi, NativeHandle window, bool clientArea, std::int32_t left,
                        std::int32_t top, std::int32_t width, std::int32_t height,
                        const std::vector<Rect32>& blackOut, bool withCursor) {
-    LogPalette256 paletteBuffer{};  // zero-filled for every call
-    // Declared before the device contexts so that, on a failure, the bitmap and
-    // palette are deleted only after they have been selected out.
-    GdiObject bitmap(gdi);
-    GdiObject palette(gdi);
-    NativeHandle pictureBitmap = 0;
-    NativeHandle picturePalette = 0;
+    // Declared before the device context so that, on a failure, the bitmap
+    // and palette are deleted only after they have been selected out.
+    Copy copy(gdi);
     {
         SourceDc source(gdi, window, clientArea);
-        MemoryDc memory(gdi, source.Get());
-        bitmap.Reset(gdi.CreateCompatibleBitmap(source.Get(), width, height));
-        // No memory for a picture this large (8K), or no screen to match.
-        if (bitmap.Get() == 0) throw CaptureError(L"画面を写す画像を作れませんでした。");
-        BitmapSelection bitmapSelection(gdi, memory.Get(), bitmap.Get());
-
-        const int rasterCaps = gdi.GetDeviceCaps(source.Get(), gdi::kRasterCaps) & gdi::kRcPalette;
-        const int paletteSize = gdi.GetDeviceCaps(source.Get(), gdi::kSizePalette);
-        const bool withPalette = UsesSystemPalette(rasterCaps, paletteSize);
-
-        PaletteSelection paletteSelection(gdi, memory.Get());
-        if (withPalette) {
-            paletteBuffer.version = gdi::kPaletteVersion;
-            paletteBuffer.count = 256;
-            gdi.GetSystemPaletteEntries(source.Get(), 0, 256, paletteBuffer.entries);
-            palette.Reset(gdi.CreatePalette(paletteBuffer));
-            paletteSelection.Select(palette.Get());
-            gdi.RealizePalette(memory.Get());
-        }
-
-        // Refused while the secure desktop (lock screen, elevation prompt)
-        // is in front: the bitmap would hold nothing of the screen.
-        if (!gdi.BitBlt(memory.Get(), 0, 0, width, height, source.Get(), left, top, gdi::kSrcCopy)) {
-            throw CaptureError(L"画面を写せませんでした。");
-        }
-        // What no monitor shows reads as whatever the copy left there.
-        for (const Rect32& part : blackOut) {
-            gdi.PatBlt(memory.Get(), part.left - left, part.top - top, part.right - part.left, part.bottom - part.top,
-                       gdi::kBlackness);
-        }
-        // The copy never holds the pointer, which the system lays over the
-        // screen rather than into it; drawn last, nothing paints over it.
-        if (withCursor) DrawCursor(gdi, memory.Get(), left, top);
-
-        pictureBitmap = bitmapSelection.Restore();
-        if (withPalette) picturePalette = paletteSelection.Restore();
-        memory.Delete();
+        CopyArea(gdi, source.Get(), left, top, width, height, blackOut, withCursor, copy);
         source.Release();
     }
+    return PictureOf(gdi, copy);
+}
 
-    // The picture is built from what the re-selections gave back, which on
-    // every sane run are the handles made above. Whatever was made here but not
-    // handed over stays ours and goes when this function returns.
-    if (bitmap.Get() == pictureBitmap) bitmap.Release();
-    if (palette.Get() == picturePalette) palette.Release();
-    PicturePtr picture = PictureFromBitmap(gdi, pictureBitmap, picturePalette);
-    if (!picture) throw CaptureError(L"写した画面から画像を作れませんでした。");
-    return picture;
+PicturePtr CropPicture(GdiApi& gdi, const Picture& picture, const Rect32& part) {
+    Copy copy(gdi);
+    {
+        SourceDc screen(gdi, 0, true);  // for the bitmap's format
+        MemoryDc source(gdi, screen.Get());
+        BitmapSelection selected(gdi, source.Get(), picture.Bitmap());
+        PaletteSelection paletteSelected(gdi, source.Get());
+        if (picture.Palette() != 0) {
+            paletteSelected.Select(picture.Palette());
+            gdi.RealizePalette(source.Get());
+        }
+        CopyArea(gdi, source.Get(), part.left, part.top, part.right - part.left, part.bottom - part.top, {}, false,
+                 copy);
+        paletteSelected.Restore();
+        selected.Restore();
+        source.Delete();
+        screen.Release();
+    }
+    return PictureOf(gdi, copy);
+}
+
+PicturePtr CaptureRegion(GdiApi& gdi, const Rect32& region, bool withCursor) {
+    const Rect32 screen = gdi.VirtualScreen();
+    const Rect32 shown = Intersection(region, screen);
+    if (shown.Empty()) throw CaptureError(L"前回の範囲が画面の外にあります。");
+    return CaptureArea(gdi, 0, true, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top,
+                       UncoveredParts(shown, gdi.MonitorRects()), withCursor);
 }
 
 PicturePtr CaptureFullScreen(GdiApi& gdi, const ScreenTwips& screen, bool withCursor) {

@@ -43,6 +43,15 @@ PicturePtr CaptureForegroundWindow(GdiApi& gdi, bool withCursor = false);
 // The same for a window named by its handle.
 PicturePtr CaptureWindow(GdiApi& gdi, NativeHandle window, bool withCursor = false);
 
+// A part of a picture (in its pixels, 0, 0 its top left) as a picture of its
+// own, in the screen's format: the region cut from the frozen screen.
+PicturePtr CropPicture(GdiApi& gdi, const Picture& picture, const Rect32& part);
+
+// A rectangle of the virtual screen taken anew, cut to the screen, black
+// where no monitor shows it; CaptureFailed where none of it is on the screen
+// (its monitor gone).
+PicturePtr CaptureRegion(GdiApi& gdi, const Rect32& region, bool withCursor = false);
+
 // Takes both handles (palette 0 = none): the picture owns them, or, when no
 // picture can be made, they are deleted here. Null in that case.
 PicturePtr PictureFromBitmap(GdiApi& gdi, NativeHandle bitmap, NativeHandle palette);

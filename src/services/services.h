@@ -12,6 +12,7 @@
 #include "platform/conversions.h"
 #include "platform/file_io.h"
 #include "platform/hotkey.h"
+#include "platform/rect.h"
 #include "platform/twips.h"
 
 // windows.h maps MessageBox to MessageBoxW; the method below keeps its own name.
@@ -38,6 +39,13 @@ public:
     virtual void WaitForScreenUpdate() = 0;
 
     virtual ScreenTwips Screen() = 0;
+    // The virtual screen in physical pixels: the rectangle around every monitor.
+    virtual Rect32 VirtualScreen() = 0;
+    // Shows the frozen screen (a capture of the whole virtual screen) over
+    // every monitor and lets the user pick a region of it: a drag, or a click
+    // on a window. The rectangle in virtual-screen pixels; nullopt when
+    // cancelled or empty.
+    virtual std::optional<Rect32> SelectRegion(const PicturePtr& frozen, const Rect32& screen) = 0;
     virtual NumberLocale Locale() = 0;
 
     // Replaces what the clipboard holds by its own copy of the picture as a

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/picture_file_win32.h"
+#include "forms/region_overlay_win32.h"
 #include "platform/errors.h"
 #include "platform/file_io.h"
 #include "platform/monitors_win32.h"
@@ -173,6 +174,21 @@ ScreenTwips WindowsServices::Screen() {
     return twips::ScreenInTwips(::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
                                 ::GetSystemMetrics(SM_CXVIRTUALSCREEN), ::GetSystemMetrics(SM_CYVIRTUALSCREEN),
                                 SystemDpi());
+}
+
+Rect32 WindowsServices::VirtualScreen() {
+    const LONG left = ::GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const LONG top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+std::optional<Rect32> WindowsServices::SelectRegion(const PicturePtr& frozen, const Rect32& screen) {
+    if (!frozen) return std::nullopt;
+    // The windows as they stand now, before the overlay covers them: a click
+    // takes the frame of the one under it, as F2 would.
+    const RegionOverlayInput input{reinterpret_cast<HBITMAP>(frozen->Bitmap()), screen,
+                                   MonitorRects(MonitorPart::Whole), VisibleWindowFrames(screen)};
+    return win32::SelectRegion(window_.instance(), input);
 }
 
 NumberLocale WindowsServices::Locale() { return CurrentNumberLocale(); }

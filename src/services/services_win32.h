@@ -18,6 +18,8 @@ public:
     long long TickMilliseconds() override;
     void WaitForScreenUpdate() override;
     ScreenTwips Screen() override;
+    Rect32 VirtualScreen() override;
+    std::optional<Rect32> SelectRegion(const PicturePtr& frozen, const Rect32& screen) override;
     NumberLocale Locale() override;
     void ClipboardSetPicture(const PicturePtr& picture) override;
     void MessageBox(const std::wstring& text) override;

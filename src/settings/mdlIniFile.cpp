@@ -10,6 +10,7 @@
 #include "platform/conversions.h"
 #include "platform/errors.h"
 #include "platform/file_io.h"
+#include "platform/region_geometry.h"
 
 namespace scrimble::mdlIniFile {
 namespace {
@@ -22,6 +23,7 @@ constexpr int kReadingAttempts = 3;
 enum class Setting {
     FormTop, FormLeft, TimerKind, TimerTime, Clip, AutoSave, Path, File, Number, Step, Format,
     KeyFullScreen, KeyActiveWindow, KeyRegion, OnFullScreen, OnActiveWindow, OnRegion, ToTray, Cursor,
+    KeyLastRegion, OnLastRegion, Region,
 };
 
 struct KeyField {
@@ -32,7 +34,7 @@ struct KeyField {
 // In the order the writer puts them. The format came after the first ten, the
 // options after it: a reader of fewer lines skips the later ones, and a file
 // without them reads as BMP and the options' defaults.
-constexpr std::array<KeyField, 19> kKeyFields = {{
+constexpr std::array<KeyField, 22> kKeyFields = {{
     {Setting::FormTop, "FormTop   :"},
     {Setting::FormLeft, "FormLeft  :"},
     {Setting::TimerKind, "TimerKind :"},
@@ -52,6 +54,9 @@ constexpr std::array<KeyField, 19> kKeyFields = {{
     {Setting::OnRegion, "OnRegion  :"},
     {Setting::ToTray, "ToTray    :"},
     {Setting::Cursor, "Cursor    :"},
+    {Setting::KeyLastRegion, "KeyLast   :"},
+    {Setting::OnLastRegion, "OnLast    :"},
+    {Setting::Region, "Region    :"},
 }};
 
 // An option's value that cannot be read is its default: the options came
@@ -151,6 +156,9 @@ void ApplyValue(const SettingControls& controls, Setting setting, const std::wst
         case Setting::OnRegion: ApplySwitch(controls.options.Key(KeyCommand::Region).on, true, value); break;
         case Setting::ToTray: ApplySwitch(controls.options.minimizeToTray, false, value); break;
         case Setting::Cursor: ApplySwitch(controls.options.drawCursor, false, value); break;
+        case Setting::KeyLastRegion: ApplyKey(controls.options, KeyCommand::LastRegion, value); break;
+        case Setting::OnLastRegion: ApplySwitch(controls.options.Key(KeyCommand::LastRegion).on, true, value); break;
+        case Setting::Region: controls.options.lastRegion = ParseRegion(value); break;
     }
 }
 
@@ -234,13 +242,20 @@ private:
     Options options_;
 };
 
-// The options' values, in their places after the window's eleven.
+// The options' values, in their places after the window's eleven, in the
+// order their lines came.
 void OptionValues(const Options& options, std::array<std::wstring, kKeyFields.size()>& values) {
+    const auto key = [&](KeyCommand command) { return HotkeyText(options.Key(command).key); };
+    const auto on = [&](KeyCommand command) { return SwitchText(options.Key(command).on); };
+    const std::wstring lines[] = {
+        key(KeyCommand::FullScreen), key(KeyCommand::ActiveWindow), key(KeyCommand::Region),
+        on(KeyCommand::FullScreen),  on(KeyCommand::ActiveWindow),  on(KeyCommand::Region),
+        SwitchText(options.minimizeToTray), SwitchText(options.drawCursor),
+        key(KeyCommand::LastRegion), on(KeyCommand::LastRegion),
+        options.lastRegion ? RegionText(*options.lastRegion) : L"",
+    };
     size_t at = 11;
-    for (const KeySetting& key : options.keys) values[at++] = HotkeyText(key.key);
-    for (const KeySetting& key : options.keys) values[at++] = SwitchText(key.on);
-    values[at++] = SwitchText(options.minimizeToTray);
-    values[at++] = SwitchText(options.drawCursor);
+    for (const std::wstring& line : lines) values[at++] = line;
 }
 
 std::wstring ListPositionText(forms::Control& list) {

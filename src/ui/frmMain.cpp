@@ -15,11 +15,13 @@ namespace {
 constexpr int kKeyEscape = 27;
 constexpr int kKeyF1 = 112;
 constexpr int kKeyF2 = 113;
+constexpr int kKeyF3 = 114;
 constexpr int kKeyF4 = 115;
 constexpr int kKeyF12 = 123;
 constexpr int kKeyP = 'P';
 constexpr int kKeyS = 'S';
 constexpr int kShiftCtrl = 2;
+constexpr int kShiftShift = 1;
 
 constexpr const wchar_t* kSettingsNotKept = L"設定ファイルに書き込めないため、設定は保存されません。";
 
@@ -54,6 +56,7 @@ frmMain::frmMain(forms::Form& form, Services& services, CaptureSources capture)
       imgPicArea(ui::ControlOf(form, ui::MainControl::imgPicArea)),
       cboFormat(ui::ControlOf(form, ui::MainControl::cboFormat)),
       lblFormat(ui::ControlOf(form, ui::MainControl::lblFormat)),
+      cmdRegion(ui::ControlOf(form, ui::MainControl::cmdRegion)),
       settings_{form, cboTimer, cboTime, chkClip, chkAutoSave, lblPath, txtFile, txtNumber, txtUp, cboFormat, options},
       capture_(std::move(capture)) {
     WireEvents();
@@ -65,6 +68,7 @@ void frmMain::WireEvents() {
     Me.KeyDown = [this](int& keyCode, int shift) { Form_KeyDown(keyCode, shift); };
     cmdFullScreen.Click = [this] { cmdFullScreen_Click(); };
     cmdActiveWindow.Click = [this] { cmdActiveWindow_Click(); };
+    cmdRegion.Click = [this] { cmdRegion_Click(); };
     chkAutoSave.Click = [this] { chkAutoSave_Click(); };
     cboTimer.Click = [this] { cboTimer_Click(); };
     txtFile.GotFocus = [this] { txtFile_GotFocus(); };
@@ -122,14 +126,22 @@ void frmMain::Form_KeyDown(int& keyCode, int shift) {
         if (!save && cmdPrint.Enabled()) cmdPrint_Click();
         return;
     }
+    if (shift == kShiftShift && keyCode == kKeyF3) {
+        keyCode = 0;
+        LastRegion_Click();
+        return;
+    }
     if (shift != 0) return;
     const int key = keyCode;
     // Taken: a drop-down list would open on F4 as well, and a list's own Esc
     // never gets this far (the window closes it first).
-    if (key == kKeyF1 || key == kKeyF2 || key == kKeyF4 || key == kKeyF12 || key == kKeyEscape) keyCode = 0;
+    if (key == kKeyF1 || key == kKeyF2 || key == kKeyF3 || key == kKeyF4 || key == kKeyF12 || key == kKeyEscape) {
+        keyCode = 0;
+    }
     switch (key) {
         case kKeyF1: cmdFullScreen_Click(); break;
         case kKeyF2: cmdActiveWindow_Click(); break;
+        case kKeyF3: cmdRegion_Click(); break;
         case kKeyF4: cmdExplorer_Click(); break;
         case kKeyF12: cmdHome_Click(); break;
         case kKeyEscape: Form_Unload(); break;

@@ -23,6 +23,11 @@ struct CaptureSources {
     std::function<PicturePtr(bool withCursor)> foregroundWindow;
     // A window named by its handle (from the notification area's menu).
     std::function<PicturePtr(NativeHandle window, bool withCursor)> window;
+    // A part of a picture (its own pixels) as a picture: the region cut from
+    // the frozen screen.
+    std::function<PicturePtr(const PicturePtr& picture, const Rect32& part)> crop;
+    // A rectangle of the virtual screen, taken anew.
+    std::function<PicturePtr(const Rect32& region, bool withCursor)> region;
 };
 
 // The options dialog, run modally: the options chosen, or nullopt when it
@@ -65,6 +70,13 @@ public:
     forms::Control& imgPicArea;
     forms::Control& cboFormat;
     forms::Control& lblFormat;
+    forms::Control& cmdRegion;
+
+    // The capture kinds (intCaptureKind).
+    static constexpr int16_t kCaptureFullScreen = 1;
+    static constexpr int16_t kCaptureForegroundWindow = 2;
+    static constexpr int16_t kCaptureRegion = 3;
+    static constexpr int16_t kCaptureLastRegion = 4;
 
     // Window events.
     void Form_Load();
@@ -74,6 +86,9 @@ public:
     // Capture commands and their steps.
     void cmdFullScreen_Click();
     void cmdActiveWindow_Click();
+    // A region picked on the frozen screen; the last region again.
+    void cmdRegion_Click();
+    void LastRegion_Click();
     void mainHide();
     void Wait();
     void Capture(const int16_t& intCaptureKind);
@@ -164,6 +179,11 @@ private:
     // whether that command came from elsewhere.
     bool shownBeforeCapture_ = true;
     bool captureFromElsewhere_ = false;
+    // Set by Capture when the user cancelled the region: nothing changes.
+    bool captureCancelled_ = false;
+    // Set when a command comes from the icon's menu, which was on the screen
+    // until a moment ago.
+    bool menuClosing_ = false;
     NativeHandle captureWindow_ = 0;
     // The keys the last registration could not have.
     std::array<bool, kKeyCommandCount> keysRefused_{};

@@ -80,6 +80,9 @@ const std::vector<ControlSpec>& MainWindowLayout() {
          {NameOf(kAutoSaveFormats[0]), NameOf(kAutoSaveFormats[1])}},
         {ControlName(MainControl::lblFormat), ControlKind::Label, ControlName(MainControl::fraAutoSave), {60, 1185, 615, 195}, 24,
          L"形式", nullptr},
+        // In the free stretch of the picture buttons' row.
+        {ControlName(MainControl::cmdRegion), ControlKind::CommandButton, nullptr, {2100, 0, 375, 375}, 25,
+         L"", L"範囲を指定してキャプチャします（F3、前回の範囲は Shift+F3）。", IDB_REGION},
     }, kControlNames, std::size(kControlNames));
     return layout;
 }

@@ -22,7 +22,7 @@ inline constexpr int kFirstControlId = 1000;
     X(cmdHome) X(cmdPrint) X(chkAutoSave) X(cmdExplorer) X(chkClip) X(fraAutoSave) X(txtFile) X(txtNumber)    \
     X(txtUp) X(cmdPath) X(lblPath) X(lblSvPath) X(lblFile) X(lblNumber) X(lblUp) X(fraTimer) X(cboTime)        \
     X(cboTimer) X(Label1) X(StatusBar1) X(cmdSave) X(cmdActiveWindow) X(cmdFullScreen) X(imgPicArea)          \
-    X(cboFormat) X(lblFormat)
+    X(cboFormat) X(lblFormat) X(cmdRegion)
 
 enum class MainControl : int { SCRIMBLE_MAIN_CONTROLS(SCRIMBLE_ROW_ENUM) };
 

@@ -9,7 +9,7 @@ namespace scrimble::ui {
 
 inline constexpr const wchar_t* kOptionsCaption = L"オプション";
 inline constexpr int kOptionsWidthTwips = 6000;
-inline constexpr int kOptionsHeightTwips = 3090;
+inline constexpr int kOptionsHeightTwips = 3510;
 inline constexpr int kFirstOptionsControlId = 1100;
 
 // The dialog's controls in the order of its layout rows; a key's three
@@ -18,7 +18,7 @@ inline constexpr int kFirstOptionsControlId = 1100;
 #define SCRIMBLE_OPTIONS_CONTROLS(X)                                                                            \
     X(fraKeys) X(lblScreenKey) X(hkScreen) X(chkScreen) X(lblScreenState) X(lblWindowKey) X(hkWindow)          \
     X(chkWindow) X(lblWindowState) X(lblRegionKey) X(hkRegion) X(chkRegion) X(lblRegionState) X(chkTray)        \
-    X(chkCursor) X(cmdOK) X(cmdCancel)
+    X(chkCursor) X(cmdOK) X(cmdCancel) X(lblLastKey) X(hkLast) X(chkLast) X(lblLastState)
 
 enum class OptionsControl : int { SCRIMBLE_OPTIONS_CONTROLS(SCRIMBLE_ROW_ENUM) };
 

@@ -40,7 +40,6 @@ std::optional<scrimble::Options> RunOptionsDialog(HINSTANCE instance, scrimble::
                                                   scrimble::Services& services, const scrimble::Options& current,
                                                   const std::array<bool, scrimble::kKeyCommandCount>& refused) {
     using namespace scrimble;
-    constexpr size_t kKeysWithACommand = 2;  // the region capture's comes later
     const win32::DialogDefinition definition{ui::kOptionsCaption,
                                              ui::kOptionsWidthTwips,
                                              ui::kOptionsHeightTwips,
@@ -53,7 +52,7 @@ std::optional<scrimble::Options> RunOptionsDialog(HINSTANCE instance, scrimble::
     win32::DialogWindow& dialog = *owned;
     forms::Form form(std::move(owned));
     dialog.CreateControls(form);
-    frmOptions options(form, services, current, refused, kKeysWithACommand);
+    frmOptions options(form, services, current, refused, kKeyCommandCount);
     dialog.RunModal();
     return options.Result();
 }
@@ -73,6 +72,8 @@ int Run(HINSTANCE instance) {
         [&](bool cursor) { return mdlCapture::CaptureFullScreen(gdi, services.Screen(), cursor); },
         [&](bool cursor) { return mdlCapture::CaptureForegroundWindow(gdi, cursor); },
         [&](NativeHandle target, bool cursor) { return mdlCapture::CaptureWindow(gdi, target, cursor); },
+        [&](const PicturePtr& picture, const Rect32& part) { return mdlCapture::CropPicture(gdi, *picture, part); },
+        [&](const Rect32& region, bool cursor) { return mdlCapture::CaptureRegion(gdi, region, cursor); },
     };
     frmMain main(form, services, capture);
     main.positionVisible = [&](float left, float top) { return services.PositionOnScreen(left, top); };

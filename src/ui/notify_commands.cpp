@@ -11,14 +11,15 @@ namespace scrimble {
 
 namespace {
 
-constexpr int16_t kCaptureFullScreen = 1;
-constexpr int16_t kCaptureForegroundWindow = 2;
 
-// The keys that have a command to run; the region capture's comes later.
-constexpr KeyCommand kRegisteredCommands[] = {KeyCommand::FullScreen, KeyCommand::ActiveWindow};
+constexpr KeyCommand kRegisteredCommands[] = {KeyCommand::FullScreen, KeyCommand::ActiveWindow, KeyCommand::Region,
+                                              KeyCommand::LastRegion};
 
 // The icon's menu.
-enum MenuId : int { kMenuFullScreen = 1, kMenuActiveWindow, kMenuOpenFolder, kMenuShowWindow, kMenuOptions, kMenuExit };
+enum MenuId : int {
+    kMenuFullScreen = 1, kMenuActiveWindow, kMenuOpenFolder, kMenuShowWindow, kMenuOptions, kMenuExit, kMenuRegion,
+    kMenuLastRegion,
+};
 
 // The window's system menu: an id below 0xF000 with its low four bits clear.
 constexpr int kSystemMenuOptions = 0x0100;
@@ -69,6 +70,8 @@ void frmMain::Form_Hotkey(int id) {
     const bool fromElsewhere = !Me.Peer().InForeground();
     if (id == IdOf(KeyCommand::FullScreen)) RunCaptureCommand(kCaptureFullScreen, 1, fromElsewhere);
     if (id == IdOf(KeyCommand::ActiveWindow)) RunCaptureCommand(kCaptureForegroundWindow, 0, fromElsewhere);
+    if (id == IdOf(KeyCommand::Region)) RunCaptureCommand(kCaptureRegion, 1, fromElsewhere);
+    if (id == IdOf(KeyCommand::LastRegion)) RunCaptureCommand(kCaptureLastRegion, 1, fromElsewhere);
 }
 
 void frmMain::Form_Minimized() {
@@ -83,6 +86,8 @@ void frmMain::NotifyIcon_Menu(int x, int y) {
     const std::vector<Services::MenuEntry> entries = {
         {kMenuFullScreen, L"画面全体"},
         {kMenuActiveWindow, L"アクティブウィンドウ", front != 0},
+        {kMenuRegion, L"範囲"},
+        {kMenuLastRegion, L"前回の範囲", options.lastRegion.has_value()},
         {0, L""},
         {kMenuOpenFolder, L"保存フォルダを開く"},
         {kMenuShowWindow, L"ウィンドウを表示"},
@@ -93,17 +98,21 @@ void frmMain::NotifyIcon_Menu(int x, int y) {
     const int chosen = services.PopupMenu(entries, x, y);
     // The menu ran a message loop of its own: the session may have ended.
     if (services.Ending()) return;
+    menuClosing_ = true;
     switch (chosen) {
         // What is under the menu, once it has gone; the window, if it shows,
         // hides as for F1.
         case kMenuFullScreen: RunCaptureCommand(kCaptureFullScreen, 1, true); break;
         case kMenuActiveWindow: RunCaptureCommand(kCaptureForegroundWindow, 0, true, front); break;
+        case kMenuRegion: RunCaptureCommand(kCaptureRegion, 1, true); break;
+        case kMenuLastRegion: RunCaptureCommand(kCaptureLastRegion, 1, true); break;
         case kMenuOpenFolder: cmdExplorer_Click(); break;
         case kMenuShowWindow: NotifyIcon_Open(); break;
         case kMenuOptions: ShowOptions(); break;
         case kMenuExit: Form_Unload(); break;
         default: break;
     }
+    menuClosing_ = false;
 }
 
 void frmMain::Form_SystemMenu(int id) {

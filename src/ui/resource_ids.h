@@ -14,5 +14,6 @@
 #define IDB_PRINT 105
 #define IDB_HOME 106
 #define IDB_PATH 107
+#define IDB_REGION 108
 
 #endif

@@ -1,8 +1,11 @@
-// The two capture commands: hide the window, wait if the delay mode asks for
-// it, capture into the preview (and the clipboard), show the window again,
-// then hand over to the auto-save.
+// The capture commands: hide the window, wait if the delay mode asks for it,
+// capture into the preview (and the clipboard), show the window again, then
+// hand over to the auto-save. A region is picked on the frozen screen: the
+// whole screen captured once, shown over every monitor, the region cut from
+// that picture, so that nothing the picking draws is ever in it.
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "platform/conversions.h"
 #include "platform/errors.h"
@@ -12,8 +15,6 @@ namespace scrimble {
 
 namespace {
 
-constexpr int16_t kCaptureFullScreen = 1;
-constexpr int16_t kCaptureForegroundWindow = 2;
 // A pass of the delay sleeps at most this long between looks at the clock.
 constexpr long long kLongestIdleMilliseconds = 1000;
 
@@ -30,9 +31,15 @@ void frmMain::cmdFullScreen_Click() { RunCaptureCommand(kCaptureFullScreen, 1); 
 
 void frmMain::cmdActiveWindow_Click() { RunCaptureCommand(kCaptureForegroundWindow, 0); }
 
+// The delay as for the whole screen, before the screen is frozen.
+void frmMain::cmdRegion_Click() { RunCaptureCommand(kCaptureRegion, 1); }
+
+void frmMain::LastRegion_Click() { RunCaptureCommand(kCaptureLastRegion, 1); }
+
 void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex, bool fromElsewhere, NativeHandle window) {
     captureFromElsewhere_ = fromElsewhere;
     captureWindow_ = window;
+    captureCancelled_ = false;
     mainHide();
     // A close or the end of the session handled during a message pass has
     // written the settings already: a file saved now would carry a number
@@ -42,6 +49,10 @@ void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex, bool fromE
         if (cboTimer.ListIndex() > waitAboveListIndex) Wait();
         if (services.Ending()) return;
         Capture(kind);
+        if (captureCancelled_) {
+            mainShow();  // the preview, the clipboard and the number as they were
+            return;
+        }
     } catch (const RuntimeError& error) {
         EndFailedCapture(error.MessageText(), IsClipboardFailure(error));
         return;
@@ -73,8 +84,10 @@ void frmMain::mainHide() {
     shownBeforeCapture_ = Me.Visible() && !Me.Peer().Minimized();
     if (shownBeforeCapture_) Me.SetVisible(false);
     services.DoEvents();
-    // A capture must not contain our own window (nor the icon's menu).
-    services.WaitForScreenUpdate();
+    // A capture must not contain our own window, nor the icon's menu that
+    // has just closed; with neither on the screen there is nothing to wait for.
+    if (shownBeforeCapture_ || menuClosing_) services.WaitForScreenUpdate();
+    menuClosing_ = false;
 }
 
 void frmMain::mainShow() {
@@ -111,6 +124,23 @@ void frmMain::Capture(const int16_t& intCaptureKind) {
     } else if (intCaptureKind == kCaptureForegroundWindow) {
         imgPicArea.SetPicture(captureWindow_ != 0 ? capture_.window(captureWindow_, cursor)
                                                   : capture_.foregroundWindow(cursor));
+    } else if (intCaptureKind == kCaptureRegion) {
+        const Rect32 screen = services.VirtualScreen();
+        const PicturePtr frozen = capture_.fullScreen(cursor);
+        const std::optional<Rect32> chosen = services.SelectRegion(frozen, screen);
+        if (!chosen || chosen->Empty()) {
+            captureCancelled_ = true;
+            return;
+        }
+        const Rect32 part{chosen->left - screen.left, chosen->top - screen.top, chosen->right - screen.left,
+                          chosen->bottom - screen.top};
+        imgPicArea.SetPicture(capture_.crop(frozen, part));
+        options.lastRegion = *chosen;
+    } else if (intCaptureKind == kCaptureLastRegion) {
+        if (!options.lastRegion) {
+            throw RuntimeError(ErrorCode::CaptureFailed, L"前回の範囲がありません。先に範囲を指定して撮ってください。");
+        }
+        imgPicArea.SetPicture(capture_.region(*options.lastRegion, cursor));
     }
     UpdatePictureCommands();
     if (chkClip.Value() == 1) services.ClipboardSetPicture(imgPicArea.Picture());

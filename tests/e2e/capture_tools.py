@@ -58,7 +58,8 @@ def settings(timer_kind=1, timer_time=2, clip=1, auto_save=0, path="C:\\", file=
 
 # The lines the writer puts after the format: the options at their defaults.
 DEFAULT_OPTION_LINES = ["KeyScreen :PrtSc", "KeyWindow :Alt+PrtSc", "KeyRegion :Ctrl+PrtSc", "OnScreen  :1",
-                        "OnWindow  :1", "OnRegion  :1", "ToTray    :0", "Cursor    :0"]
+                        "OnWindow  :1", "OnRegion  :1", "ToTray    :0", "Cursor    :0", "KeyLast   :Shift+PrtSc",
+                        "OnLast    :1", "Region    :"]
 
 
 def rgb_hex(rgb):

@@ -60,7 +60,7 @@ CONTROL_IDS = {name: 1000 + row for row, name in enumerate([
     "cmdHome", "cmdPrint", "chkAutoSave", "cmdExplorer", "chkClip", "fraAutoSave", "txtFile",
     "txtNumber", "txtUp", "cmdPath", "lblPath", "lblSvPath", "lblFile", "lblNumber", "lblUp",
     "fraTimer", "cboTime", "cboTimer", "Label1", "StatusBar1", "cmdSave", "cmdActiveWindow",
-    "cmdFullScreen", "imgPicArea", "cboFormat", "lblFormat"])}
+    "cmdFullScreen", "imgPicArea", "cboFormat", "lblFormat", "cmdRegion"])}
 
 WINE = "/usr/lib/wine/wine"        # 32-bit loader (through qemu where the kernel lacks i386)
 WINE64 = "/usr/lib/wine/wine64"    # 64-bit loader

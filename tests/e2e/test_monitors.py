@@ -234,3 +234,30 @@ def test_window_returns_to_the_left_monitor_and_leaves_places_no_monitor_shows()
                              DEFAULT_PLACE, step)
             checks.equal(saved, (10, 10), f"{step}: place saved after Esc, in twips")
         checks.done()
+
+
+def test_a_region_across_the_seam_of_two_monitors_takes_both_parts():
+    # From (-100, 100) on the left monitor to (100, 200) on the primary one.
+    layout, (corner,), (x, y) = LAYOUTS["left-shorter"]
+    ini = placed(200 * TWIPS_PER_PIXEL, 300 * TWIPS_PER_PIXEL, clip=0, auto_save=1,
+                 path="C:\\" + SHOTS, file="Screen", number="01", up="1")
+    with MonitorSession(layout, [PRIMARY, SECOND], gap=GAP, ini=ini, start=False) as app:
+        shots = os.path.join(app.prefix, "drive_c", SHOTS)
+        os.makedirs(shots)
+        require_layout(app, [corner])
+        app.launch(timeout=START_TIMEOUT)
+        app.key("F3")
+        app.wait_until(lambda: [w for w in app.windows() if w["class"] == "ScrimbleRegionOverlay"], 60, "the overlay")
+        app.xdotool("mousemove", "--sync", *layout.to_root(-100, 100))
+        app.xdotool("mousedown", 1)
+        app.xdotool("mousemove", "--sync", *layout.to_root(100, 200))
+        app.xdotool("mouseup", 1)
+        path = os.path.join(shots, "Screen01.bmp")
+        app.wait_until(lambda: os.path.exists(path) and "Screen01.bmp" in Driver(app).status_text(), 60,
+                       "the region saved")
+        image = read_bmp(path).to_image()
+        checks = rig.Checks()
+        checks.equal((image.width, image.height), (200, 100), "size")
+        checks.equal(image.region_share(rgb(SECOND), 0, 0, 100, 100), 1.0, "the left monitor's half")
+        checks.equal(image.region_share(rgb(PRIMARY), 100, 0, 100, 100), 1.0, "the primary monitor's half")
+        checks.done()

@@ -44,6 +44,7 @@ LAYOUT = {
     "imgPicArea":      (1023, "image",    None,            60, 2730, 4695, 3195),
     "cboFormat":       (1024, "combo",    "fraAutoSave",  720, 1125, 1515,  300),
     "lblFormat":       (1025, "label",    "fraAutoSave",   60, 1185,  615,  195),
+    "cmdRegion":       (1026, "button",   None,          2100,    0,  375,  375),
 }
 
 # Window text of each control: a caption, an initial text, or for a picture
@@ -55,6 +56,7 @@ TEXTS = {
     "cmdExplorer": "保存パスのフォルダを開きます。",
     "cmdPrint": "キャプチャすると印刷できます。",
     "cmdHome": "Tavorinへ。",
+    "cmdRegion": "範囲を指定してキャプチャします（F3、前回の範囲は Shift+F3）。",
     "fraTimer": "タイマー設定",
     "Label1": "秒",
     "chkClip": "クリップボードに保存",
@@ -78,7 +80,7 @@ CBO_TIME_ITEMS = [str(i) for i in range(1, 10)]
 CBO_FORMAT_ITEMS = ["BMP", "PNG"]
 
 TAB_ORDER = ["cmdFullScreen", "cmdActiveWindow", "cmdExplorer", "cmdHome", "cboTimer", "cboTime",
-             "chkClip", "chkAutoSave", "cmdPath", "txtFile", "txtNumber", "txtUp", "cboFormat"]
+             "chkClip", "chkAutoSave", "cmdPath", "txtFile", "txtNumber", "txtUp", "cboFormat", "cmdRegion"]
 
 # Settings that keep every control enabled (a delay mode other than "not
 # used", auto-save on) and the texts equal to the window's initial ones, so

@@ -14,14 +14,14 @@ HERE = pathlib.Path(__file__).resolve().parent
 KEYS = ["FormTop   :", "FormLeft  :", "TimerKind :", "TimerTime :", "Clip      :",
         "AutoSave  :", "Path      :", "File      :", "No        :", "Up        :",
         "Format    :", "KeyScreen :", "KeyWindow :", "KeyRegion :", "OnScreen  :", "OnWindow  :", "OnRegion  :",
-        "ToTray    :", "Cursor    :"]
+        "ToTray    :", "Cursor    :", "KeyLast   :", "OnLast    :", "Region    :"]
 DEFAULTS = ["10", "10", "1", "5", "1", "1", "C:\\", "Screen", "01", "10",
-            "BMP", "PrtSc", "Alt+PrtSc", "Ctrl+PrtSc", "1", "1", "1", "0", "0"]
+            "BMP", "PrtSc", "Alt+PrtSc", "Ctrl+PrtSc", "1", "1", "1", "0", "0", "Shift+PrtSc", "1", ""]
 # Per line, a value the reader cannot apply, or for the texts one that only
 # just fits its control or is cut by it; for the format and the options, one
 # that reads as its default.
 BROKEN = ["abc", "1E+39", "4", "-1", "3", "x", "D:\\" + "p" * 150, "\x82\xa0" * 60 + "\x95", "1234567", "12345",
-          "GIF", "Meta+Q", "Alt+", "Ctrl+F99", "yes", "2", "-1", "on", "1.0"]
+          "GIF", "Meta+Q", "Alt+", "Ctrl+F99", "yes", "2", "-1", "on", "1.0", "Shift", "y", "5,5,5,9"]
 
 
 def ini(values, ending="\r\n"):
@@ -37,7 +37,7 @@ def settings():
         "default-c.ini": ini(DEFAULTS),
         "default-a.ini": ini(DEFAULTS[:6] + ["A:\\"] + DEFAULTS[7:]),
         "custom.ini": ini(["300", "450", "2", "3", "0", "0", "D:\\Shots\\", "Cap", "007", "5", "PNG", "Ctrl+F1",
-                           "shift+f12", " Alt + F5 ", "0", "1", "0", "1", "1"]),
+                           "shift+f12", " Alt + F5 ", "0", "1", "0", "1", "1", "Ctrl+F3", "0", "-100,5,300,250"]),
         "first-version.ini": ini(DEFAULTS[:10]),
         "position.ini": ini(["-15.25", "1234.5", "0", "7", "2", "0", "C:\\", "name ", "00042", "-3"]),
         "cp932-names.ini": ini(DEFAULTS[:6] + [cp932(" F:\\画像 ソ\\表示\\"), cp932("画面ｶﾞｿﾞｳ"), "01", "10"]),

@@ -44,6 +44,8 @@ public:
     bool snippingToolTakesPrintScreen = false;
     std::wstring menuChoice;                   // the entry PopupMenu() picks by its text; "": none
     NativeHandle frontWindowOfOthers = 0;      // what FrontWindowOfOthers() returns
+    Rect32 virtualScreen{0, 0, 1024, 768};
+    std::optional<Rect32> regionChoice;        // what SelectRegion() returns (nullopt: cancelled)
     std::function<void()> onDoEvents;          // runs inside DoEvents(), e.g. to move the clock
     std::function<void()> onSavePicture;       // runs inside SavePicture(), e.g. to throw std::bad_alloc
     std::function<void()> onChooseSaveAs;      // runs inside ChooseSaveAs()
@@ -66,6 +68,7 @@ public:
     std::map<int, Hotkey> hotkeys;             // registered now, by id
     bool notifyIconShown = false;
     std::vector<std::wstring> balloons;
+    std::vector<PicturePtr> frozenPictures;    // what SelectRegion() was shown
     std::vector<std::vector<MenuEntry>> menus;  // every menu shown
 
     int CallCount(const std::string& name) const;
@@ -76,6 +79,11 @@ public:
     void WaitForScreenUpdate() override { Note("WaitForScreenUpdate", 0); }
     ScreenTwips Screen() override { return Note("Screen", ScreenTwips{0, 0, 15360, 11520, 15, 15}); }
     NumberLocale Locale() override { return Note("Locale", locale); }
+    Rect32 VirtualScreen() override { return Note("VirtualScreen", virtualScreen); }
+    std::optional<Rect32> SelectRegion(const PicturePtr& frozen, const Rect32&) override {
+        frozenPictures.push_back(frozen);
+        return Note("SelectRegion", regionChoice);
+    }
     void ClipboardSetPicture(const PicturePtr& picture) override;
     void MessageBox(const std::wstring& text) override { messageBoxes.push_back(Note("MessageBox", text)); }
     bool SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format,

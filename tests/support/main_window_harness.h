@@ -25,6 +25,15 @@ public:
                                 [this](NativeHandle window, bool cursor) {
                                     windowsCaptured.push_back(window);
                                     return Take("CaptureWindow", foregroundWindow, cursor);
+                                },
+                                [this](const PicturePtr& picture, const Rect32& part) {
+                                    crops.emplace_back(picture, part);
+                                    services.calls.push_back("CropPicture");
+                                    return NewPicture();
+                                },
+                                [this](const Rect32& region, bool cursor) {
+                                    regionsCaptured.push_back(region);
+                                    return Take("CaptureRegion", fullScreen, cursor);
                                 }}) {
         // A test that forgets to point the settings elsewhere writes nowhere.
         window.settingsPath = L"/nonexistent-scrimble-test-dir/Scrimble.ini";
@@ -54,6 +63,8 @@ public:
     std::vector<bool> visibleAtCapture;  // whether the window showed at each capture
     std::vector<bool> cursorAtCapture;   // whether each capture was asked for the cursor
     std::vector<NativeHandle> windowsCaptured;  // the windows named to CaptureWindow
+    std::vector<std::pair<PicturePtr, Rect32>> crops;  // what was cut from which picture
+    std::vector<Rect32> regionsCaptured;              // the rectangles taken anew
     // What the capture engine does; a test may replace either (to throw, say).
     std::function<PicturePtr()> fullScreen = [this] { return NewPicture(); };
     std::function<PicturePtr()> foregroundWindow = [this] { return NewPicture(); };

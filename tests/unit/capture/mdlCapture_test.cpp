@@ -406,5 +406,29 @@ TEST(CaptureForegroundWindow, NothingToCopyFailsBeforeAnyDeviceContext) {
     }
 }
 
+// The region is cut from the frozen picture with nothing but a copy, which
+// leaves the frozen picture whole; the last region again is taken from the
+// screen, cut to it, and refused where none of it is left.
+TEST(CaptureRegion, CutsFromTheFrozenPictureOrTakesWhatIsLeftOnTheScreen) {
+    RecordingGdi gdi;
+    PicturePtr frozen = mdlCapture::CaptureArea(gdi, 0, true, 0, 0, 1024, 768);
+    gdi.calls.clear();
+    PicturePtr region = mdlCapture::CropPicture(gdi, *frozen, {100, 100, 300, 250});
+    const Lines copies = CallsTo(gdi, {"BitBlt"});
+    ASSERT_EQ(1u, copies.size());
+    EXPECT_NE(std::string::npos, copies[0].find(", 0, 0, 200, 150, ")) << copies[0];
+    EXPECT_NE(std::string::npos, copies[0].find(", 100, 100, 0x00CC0020)")) << copies[0];
+    EXPECT_EQ(Lines{}, CallsTo(gdi, {"GetCursorInfo"}));  // the frozen picture has the cursor already
+    frozen.reset();
+    EXPECT_EQ(Lines{gdi.Name(region->Bitmap())}, gdi.Unreleased());
+    EXPECT_EQ(Lines{}, gdi.misuse);
+
+    gdi.calls.clear();
+    gdi.virtualScreen = {0, 0, 800, 600};
+    PicturePtr again = mdlCapture::CaptureRegion(gdi, {700, 500, 900, 700});
+    EXPECT_NE(std::string::npos, CallsTo(gdi, {"BitBlt"}).at(0).find(", 0, 0, 100, 100, ")) << "cut to the screen";
+    EXPECT_THROW(mdlCapture::CaptureRegion(gdi, {900, 0, 1000, 50}), RuntimeError);
+}
+
 }  // namespace
 }  // namespace scrimble

@@ -29,7 +29,7 @@ const std::string kDefaultBytesC =
     "FormTop   :10\r\nFormLeft  :10\r\nTimerKind :1\r\nTimerTime :5\r\nClip      :1\r\nAutoSave  :1\r\n"
     "Path      :C:\\\r\nFile      :Screen\r\nNo        :01\r\nUp        :10\r\nFormat    :BMP\r\n"
     "KeyScreen :PrtSc\r\nKeyWindow :Alt+PrtSc\r\nKeyRegion :Ctrl+PrtSc\r\nOnScreen  :1\r\nOnWindow  :1\r\n"
-    "OnRegion  :1\r\nToTray    :0\r\nCursor    :0\r\n";
+    "OnRegion  :1\r\nToTray    :0\r\nCursor    :0\r\nKeyLast   :Shift+PrtSc\r\nOnLast    :1\r\nRegion    :\r\n";
 
 // Top, left, then the nine controls in file order, as ShownValues gives them.
 const Values kDefaults = {L"10", L"10", L"0", L"4", L"1", L"1", L"C:\\", L"Screen", L"01", L"10", L"0"};
@@ -42,6 +42,7 @@ const std::vector<std::pair<std::string, std::string>> kCustomFile = {
     {"File      :", "Cap"}, {"No        :", "007"}, {"Up        :", "5"},         {"Format    :", "PNG"},
     {"KeyScreen :", "Ctrl+F1"}, {"KeyWindow :", "Shift+F12"}, {"KeyRegion :", "Alt+F5"}, {"OnScreen  :", "0"},
     {"OnWindow  :", "1"}, {"OnRegion  :", "0"}, {"ToTray    :", "1"}, {"Cursor    :", "1"},
+    {"KeyLast   :", "Ctrl+Shift+F3"}, {"OnLast    :", "0"}, {"Region    :", "-100,5,300,250"},
 };
 const Values kCustom = {L"300", L"450", L"1", L"2", L"0", L"0", L"D:\\Shots\\", L"Cap", L"007", L"5", L"1"};
 
@@ -346,12 +347,13 @@ TEST_F(IniFileTest, WriterPutsTheElevenLinesInOrderAndTheyReadBackTheSame) {
     options.Key(KeyCommand::FullScreen).key = {0x70, kModControl | kModShift};
     options.Key(KeyCommand::ActiveWindow).on = false;
     options.minimizeToTray = true;
+    options.lastRegion = Rect32{10, 20, 30, 40};
     IniFileWrite(test::SettingControlsOf(window, options), services, path);
     EXPECT_EQ("FormTop   :-15.25\r\nFormLeft  :30000\r\nTimerKind :0\r\nTimerTime :7\r\nClip      :2\r\n"
               "AutoSave  :0\r\nPath      : F:\\\x89\xe6\x91\x9c \x83\x5c\\\r\nFile      :name \r\n"
               "No        :00042\r\nUp        :-3\r\nFormat    :PNG\r\nKeyScreen :Ctrl+Shift+F1\r\n"
               "KeyWindow :Alt+PrtSc\r\nKeyRegion :Ctrl+PrtSc\r\nOnScreen  :1\r\nOnWindow  :0\r\nOnRegion  :1\r\n"
-              "ToTray    :1\r\nCursor    :0\r\n",
+              "ToTray    :1\r\nCursor    :0\r\nKeyLast   :Shift+PrtSc\r\nOnLast    :1\r\nRegion    :10,20,30,40\r\n",
               FileBytes());
 
     MemoryForm fresh(ui::MainWindowLayout());
@@ -363,13 +365,15 @@ TEST_F(IniFileTest, WriterPutsTheElevenLinesInOrderAndTheyReadBackTheSame) {
     EXPECT_EQ(HotkeyText(options.Key(KeyCommand::FullScreen).key), HotkeyText(read.Key(KeyCommand::FullScreen).key));
     EXPECT_EQ(false, read.Key(KeyCommand::ActiveWindow).on);
     EXPECT_EQ(true, read.minimizeToTray);
+    EXPECT_EQ(options.lastRegion, read.lastRegion);
     EXPECT_EQ(written, FileBytes());
 }
 
 // The options came later: a value of theirs that cannot be read keeps its
 // default, never costs the user's other settings, and the file stays.
 TEST_F(IniFileTest, AnOptionThatCannotBeReadIsItsDefault) {
-    const std::string bytes = CustomFile() + "KeyScreen :Meta+Q\r\nKeyRegion :Alt\r\nOnScreen  :yes\r\nCursor    :2\r\n";
+    const std::string bytes = CustomFile() + "KeyScreen :Meta+Q\r\nKeyRegion :Alt\r\nOnScreen  :yes\r\nCursor    :2\r\n"
+                                             "Region    :5,5,5,9\r\n";
     Read(bytes);
     EXPECT_EQ(kCustom, Shown());
     EXPECT_EQ(L"PrtSc", HotkeyText(options.Key(KeyCommand::FullScreen).key));
@@ -379,6 +383,8 @@ TEST_F(IniFileTest, AnOptionThatCannotBeReadIsItsDefault) {
     EXPECT_EQ(false, options.Key(KeyCommand::Region).on);
     EXPECT_EQ(true, options.minimizeToTray);
     EXPECT_EQ(false, options.drawCursor);
+    EXPECT_EQ(std::nullopt, options.lastRegion);
+    EXPECT_EQ(L"Ctrl+Shift+F3", HotkeyText(options.Key(KeyCommand::LastRegion).key));
     EXPECT_EQ(bytes, FileBytes());
     // A file without them (an older version's) gives the defaults.
     Read(CustomFile().substr(0, CustomFile().find("KeyScreen")));

@@ -40,8 +40,8 @@ protected:
     MainWindowHarness w;
 };
 
-// After the first frame the icon shows and the keys are had, each but the
-// region's (which has no command yet); a key another program holds is named,
+// After the first frame the icon shows and the keys are had; a key another
+// program holds is named,
 // the others work, and PrtSc taken by the Snipping Tool says where to free it.
 TEST_F(NotifyCommandsTest, ShownRegistersTheKeysAndNamesThoseRefused) {
     const struct {
@@ -50,10 +50,10 @@ TEST_F(NotifyCommandsTest, ShownRegistersTheKeysAndNamesThoseRefused) {
         std::wstring status;
         size_t registered;
     } cases[] = {
-        {{}, true, L"", 2},
-        {{{L"Alt+PrtSc", Services::KeyRefusal::InUse}}, true, L"Alt+PrtSc は他のプログラムが使用中です。", 1},
+        {{}, true, L"", 4},
+        {{{L"Alt+PrtSc", Services::KeyRefusal::InUse}}, true, L"Alt+PrtSc は他のプログラムが使用中です。", 3},
         {{{L"PrtSc", Services::KeyRefusal::InUse}, {L"Alt+PrtSc", Services::KeyRefusal::Other}}, false,
-         L"PrtSc は他のプログラムが使用中です。Alt+PrtSc を登録できませんでした。", 0},
+         L"PrtSc は他のプログラムが使用中です。Alt+PrtSc を登録できませんでした。", 2},
     };
     for (const auto& c : cases) {
         MainWindowHarness h;
@@ -93,6 +93,7 @@ TEST_F(NotifyCommandsTest, AKeyFromElsewhereLeavesTheOtherProgramInFront) {
     w.window.Form_Hotkey(screen);
     EXPECT_TRUE(Window().Minimized() && Window().Visible());
     EXPECT_EQ((std::vector<bool>{false, false, true}), w.visibleAtCapture);
+    EXPECT_EQ(2, w.services.CallCount("WaitForScreenUpdate"));  // nothing of ours on the screen to wait for
     EXPECT_EQ((Log{"CaptureFullScreen", "CaptureForegroundWindow", "CaptureFullScreen", "NotifyBalloon"}), Steps());
     EXPECT_EQ(Texts{w.window.StatusBar1.Text()}, w.services.balloons);
     EXPECT_NE(std::wstring::npos, w.services.balloons[0].find(L"Capture07.bmp"));
@@ -112,9 +113,10 @@ TEST_F(NotifyCommandsTest, TheIconsMenuCapturesWhatWasUnderIt) {
     ASSERT_EQ(1u, w.services.menus.size());
     Texts entries;
     for (const Services::MenuEntry& entry : w.services.menus[0]) entries.push_back(entry.text);
-    EXPECT_EQ((Texts{L"画面全体", L"アクティブウィンドウ", L"", L"保存フォルダを開く", L"ウィンドウを表示",
-                     L"オプション…", L"", L"終了"}),
+    EXPECT_EQ((Texts{L"画面全体", L"アクティブウィンドウ", L"範囲", L"前回の範囲", L"", L"保存フォルダを開く",
+                     L"ウィンドウを表示", L"オプション…", L"", L"終了"}),
               entries);
+    EXPECT_FALSE(w.services.menus[0][3].enabled);  // no region taken yet
     EXPECT_EQ(std::vector<NativeHandle>{0x777}, w.windowsCaptured);
     EXPECT_EQ(std::vector<bool>{true}, w.cursorAtCapture);
 
@@ -123,6 +125,11 @@ TEST_F(NotifyCommandsTest, TheIconsMenuCapturesWhatWasUnderIt) {
     EXPECT_FALSE(w.services.menus[1][1].enabled);  // no other window to take
 
     Window().SetVisible(false);  // in the notification area
+    w.services.menuChoice = L"画面全体";
+    const int waits = w.services.CallCount("WaitForScreenUpdate");
+    w.window.NotifyIcon_Menu(10, 20);
+    EXPECT_EQ(waits + 1, w.services.CallCount("WaitForScreenUpdate"));  // for the menu to leave the screen
+    EXPECT_FALSE(Window().Visible());
     w.services.menuChoice = L"ウィンドウを表示";
     w.window.NotifyIcon_Menu(10, 20);
     EXPECT_TRUE(Window().Visible() && Window().InForeground());
@@ -147,7 +154,7 @@ TEST_F(NotifyCommandsTest, OptionsApplyAtOnceAndCancelChangesNothing) {
     };
     w.window.ShowOptions();
     EXPECT_EQ(0u, heldWhileOpen);
-    EXPECT_EQ(2u, w.services.hotkeys.size());
+    EXPECT_EQ(4u, w.services.hotkeys.size());
     EXPECT_EQ(settings, ReadWholeFile(w.window.settingsPath).value_or("<no file>"));
 
     Options chosen;
@@ -156,7 +163,7 @@ TEST_F(NotifyCommandsTest, OptionsApplyAtOnceAndCancelChangesNothing) {
     chosen.minimizeToTray = true;
     answer = chosen;
     w.window.Form_SystemMenu(0x0100);  // オプション… in the window's menu
-    EXPECT_EQ(1u, w.services.hotkeys.size());
+    EXPECT_EQ(3u, w.services.hotkeys.size());
     EXPECT_TRUE((Hotkey{0x70, kModControl}) == w.services.hotkeys.at(static_cast<int>(KeyCommand::FullScreen)));
     EXPECT_EQ(L"オプションを設定しました。", w.window.StatusBar1.Text());
     EXPECT_NE(std::string::npos, ReadWholeFile(w.window.settingsPath).value_or("").find("OnWindow  :0\r\nOnRegion  :1\r\nToTray    :1"));

@@ -149,10 +149,55 @@ TEST_F(CaptureSequenceTest, CaptureOfAnUnknownKindKeepsThePreviewAndStillCopiesI
     const PicturePtr shown = w.NewPicture();
     w.window.imgPicArea.SetPicture(shown);
     w.window.chkClip.SetValue(1);
-    w.window.Capture(3);
+    w.window.Capture(5);
     EXPECT_EQ(shown, w.window.imgPicArea.Picture());
     EXPECT_EQ((Calls{"ClipboardSetPicture"}), w.services.calls);
     EXPECT_EQ(std::vector<PicturePtr>{shown}, w.services.clipboardPictures);
+}
+
+// A region: the window hides, the whole screen is frozen once and shown,
+// and the region is cut from that picture (in its own pixels, the screen's
+// corner left of the primary one), then goes on as any capture. A cancel
+// changes nothing; the last region is taken anew without the picking, and
+// is refused, saving nothing, before there is one.
+TEST(CaptureRegionCommand, CutsFromTheFrozenScreenOrChangesNothing) {
+    MainWindowHarness w;
+    w.window.chkAutoSave.SetValue(1);
+    w.window.chkClip.SetValue(1);
+    w.services.virtualScreen = {-1920, 0, 1920, 1080};
+    const PicturePtr before = w.NewPicture();
+    w.window.imgPicArea.SetPicture(before);
+
+    w.window.cmdRegion_Click();  // cancelled
+    EXPECT_EQ(before, w.window.imgPicArea.Picture());
+    EXPECT_EQ(0, w.services.CallCount("ClipboardSetPicture") + w.services.CallCount("SavePicture"));
+    EXPECT_TRUE(w.memory.form().Visible());
+    EXPECT_EQ(L"001", w.window.txtNumber.Text());
+
+    int key = 114 /* F3 */;
+    w.services.regionChoice = Rect32{-100, 100, 300, 250};
+    w.window.Form_KeyDown(key, 0);
+    ASSERT_EQ(2u, w.services.frozenPictures.size());
+    EXPECT_EQ((std::vector<bool>{false, false}), w.visibleAtCapture);  // frozen with the window hidden
+    ASSERT_EQ(1u, w.crops.size());
+    EXPECT_EQ(w.services.frozenPictures[1], w.crops[0].first);
+    EXPECT_EQ((Rect32{1820, 100, 2220, 250}), w.crops[0].second);
+    EXPECT_EQ(w.window.imgPicArea.Picture(), w.services.clipboardPictures.back());
+    EXPECT_EQ(1, w.services.CallCount("SavePicture"));
+    EXPECT_EQ(w.services.regionChoice, w.window.options.lastRegion);
+
+    int again = 114;
+    w.window.Form_KeyDown(again, 1 /* Shift */);
+    EXPECT_EQ((std::vector<Rect32>{{-100, 100, 300, 250}}), w.regionsCaptured);
+    EXPECT_EQ(2, w.services.CallCount("SavePicture"));
+    EXPECT_EQ(2u, w.services.frozenPictures.size());  // no picking
+
+    MainWindowHarness fresh;
+    fresh.window.chkAutoSave.SetValue(1);
+    fresh.window.LastRegion_Click();
+    EXPECT_EQ(std::vector<std::wstring>{L"480 : 前回の範囲がありません。先に範囲を指定して撮ってください。"},
+              fresh.services.messageBoxes);
+    EXPECT_EQ(0, fresh.services.CallCount("SavePicture"));
 }
 
 // After an error the command stops: the window comes back and one message

@@ -17,8 +17,8 @@ inline constexpr int kFirstOptionsControlId = 1100;
 // each KeyCommand in its order.
 #define SCRIMBLE_OPTIONS_CONTROLS(X)                                                                            \
     X(fraKeys) X(lblScreenKey) X(hkScreen) X(chkScreen) X(lblScreenState) X(lblWindowKey) X(hkWindow)          \
-    X(chkWindow) X(lblWindowState) X(lblRegionKey) X(hkRegion) X(chkRegion) X(lblRegionState) X(chkTray)        \
-    X(chkCursor) X(cmdOK) X(cmdCancel) X(lblLastKey) X(hkLast) X(chkLast) X(lblLastState)
+    X(chkWindow) X(lblWindowState) X(lblRegionKey) X(hkRegion) X(chkRegion) X(lblRegionState) X(lblLastKey)     \
+    X(hkLast) X(chkLast) X(lblLastState) X(chkTray) X(chkCursor) X(cmdOK) X(cmdCancel)
 
 enum class OptionsControl : int { SCRIMBLE_OPTIONS_CONTROLS(SCRIMBLE_ROW_ENUM) };
 

@@ -27,7 +27,7 @@ SYSTEM_MENU_OPTIONS = 0x0100
 OPTIONS = "オプション"
 # The options dialog's controls: 1100 + the row of its layout.
 CHK_SCREEN = 1103
-CMD_OK = 1115
+CMD_OK = 1119
 # Wine's own notification area (Session(tray=True)) and its first icon.
 TRAY_ICON = (13, 32)
 

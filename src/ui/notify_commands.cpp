@@ -1,6 +1,7 @@
-// Capturing from anywhere: the system-wide keys (PrtSc, Alt+PrtSc), the icon
-// in the notification area with its menu, and the options dialog that sets
-// them. A key pressed in another program leaves that program in front.
+// Capturing from anywhere: the system-wide keys (PrtSc, Alt+PrtSc, Ctrl+PrtSc,
+// Shift+PrtSc), the icon in the notification area with its menu, and the
+// options dialog that sets them. A key pressed in another program leaves that
+// program in front.
 #include <vector>
 
 #include "platform/errors.h"
@@ -11,9 +12,9 @@ namespace scrimble {
 
 namespace {
 
-
-constexpr KeyCommand kRegisteredCommands[] = {KeyCommand::FullScreen, KeyCommand::ActiveWindow, KeyCommand::Region,
-                                              KeyCommand::LastRegion};
+constexpr KeyCommand kKeyCommands[] = {KeyCommand::FullScreen, KeyCommand::ActiveWindow, KeyCommand::Region,
+                                       KeyCommand::LastRegion};
+static_assert(sizeof kKeyCommands / sizeof kKeyCommands[0] == kKeyCommandCount);
 
 // The icon's menu.
 enum MenuId : int {
@@ -46,7 +47,7 @@ std::wstring frmMain::RegisterHotkeys() {
     std::wstring failed;
     bool printScreenRefused = false;
     keysRefused_ = {};
-    for (const KeyCommand command : kRegisteredCommands) {
+    for (const KeyCommand command : kKeyCommands) {
         services.UnregisterHotkey(IdOf(command));
         const KeySetting& setting = options.Key(command);
         if (!setting.on || setting.key.key == 0) continue;
@@ -65,8 +66,8 @@ std::wstring frmMain::RegisterHotkeys() {
 }
 
 void frmMain::Form_Hotkey(int id) {
-    // Pressed in our own window, a key is F1 or F2; pressed in another
-    // program, that program stays in front.
+    // Pressed in our own window, a key is F1, F2, F3 or Shift+F3; pressed in
+    // another program, that program stays in front.
     const bool fromElsewhere = !Me.Peer().InForeground();
     if (id == IdOf(KeyCommand::FullScreen)) RunCaptureCommand(kCaptureFullScreen, 1, fromElsewhere);
     if (id == IdOf(KeyCommand::ActiveWindow)) RunCaptureCommand(kCaptureForegroundWindow, 0, fromElsewhere);
@@ -122,7 +123,7 @@ void frmMain::Form_SystemMenu(int id) {
 void frmMain::ShowOptions() {
     if (!optionsDialog) return;
     // While the dialog records a key, ours must not take it.
-    for (const KeyCommand command : kRegisteredCommands) services.UnregisterHotkey(IdOf(command));
+    for (const KeyCommand command : kKeyCommands) services.UnregisterHotkey(IdOf(command));
     std::optional<Options> chosen;
     try {
         chosen = optionsDialog(options, keysRefused_);

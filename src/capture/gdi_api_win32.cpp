@@ -1,13 +1,12 @@
 #include "capture/gdi_api_win32.h"
 
-#include <dwmapi.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
 #include "platform/monitors_win32.h"
 #include "platform/ole_win32.h"
+#include "platform/top_windows_win32.h"
 #include "platform/win32_handles.h"
 
 namespace scrimble::win32 {
@@ -129,15 +128,7 @@ NativeHandle RealGdiApi::StandardArrowCursor() { return From(::LoadCursorW(nullp
 // --- dwmapi, loaded at the first active-window capture --------------------------
 
 bool RealGdiApi::GetExtendedFrameBounds(NativeHandle window, Rect32& rect) {
-    using GetAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
-    static const auto getAttribute = SystemFunction<GetAttribute>(L"dwmapi.dll", "DwmGetWindowAttribute");
-    RECT bounds{};
-    if (getAttribute == nullptr ||
-        FAILED(getAttribute(As<HWND>(window), DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof bounds))) {
-        return false;
-    }
-    rect = Rect32{bounds.left, bounds.top, bounds.right, bounds.bottom};
-    return true;
+    return CompositorFrame(As<HWND>(window), rect);
 }
 
 // --- gdi32 ------------------------------------------------------------------------

@@ -494,12 +494,19 @@ bool MainWindow::Visible() const { return ::IsWindowVisible(hwnd_) != FALSE; }
 
 void MainWindow::SetVisible(bool visible) {
     if (ending_) return;
-    if (!visible) HidePopups();
-    ::ShowWindow(hwnd_, visible ? SW_SHOW : SW_HIDE);
     if (visible) {
-        ::SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
-        ::SetForegroundWindow(hwnd_);
+        ShowAgain(SW_SHOW, true);
+        return;
     }
+    HidePopups();
+    ::ShowWindow(hwnd_, SW_HIDE);
+}
+
+void MainWindow::ShowAgain(int showCommand, bool toFront) {
+    if (ending_) return;
+    ::ShowWindow(hwnd_, showCommand);
+    ::SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);  // put away by HidePopups
+    if (toFront) ::SetForegroundWindow(hwnd_);
 }
 
 void MainWindow::HidePopups() {
@@ -522,18 +529,9 @@ bool MainWindow::InForeground() const {
     return process == ::GetCurrentProcessId();
 }
 
-void MainWindow::ShowInactive() {
-    if (ending_) return;
-    ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-    ::SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
-}
+void MainWindow::ShowInactive() { ShowAgain(SW_SHOWNOACTIVATE, false); }
 
-void MainWindow::Activate() {
-    if (ending_) return;
-    ::ShowWindow(hwnd_, ::IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW);
-    ::SendMessageW(tooltip_, TTM_ACTIVATE, TRUE, 0);
-    ::SetForegroundWindow(hwnd_);
-}
+void MainWindow::Activate() { ShowAgain(::IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW, true); }
 
 void MainWindow::AddSystemMenuEntry(int id, const std::wstring& text) {
     HMENU menu = ::GetSystemMenu(hwnd_, FALSE);

@@ -134,6 +134,9 @@ private:
     // Nothing of ours may stay on the screen while the window is hidden for
     // a capture: the tooltip, a dropped-down list.
     void HidePopups();
+    // Shows the window with that command, its tooltip active again, and in
+    // front where asked.
+    void ShowAgain(int showCommand, bool toFront);
     bool CreateFont();
     void PlaceToolRect(HWND control);
     // The window's rectangle, or where it comes back to when minimised.

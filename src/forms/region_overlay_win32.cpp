@@ -1,6 +1,5 @@
 #include "forms/region_overlay_win32.h"
 
-#include <dwmapi.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -8,8 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cwchar>
-#include <exception>
 #include <string>
 #include <utility>
 
@@ -17,6 +14,7 @@
 #include "forms/window_proc_win32.h"
 #include "platform/errors.h"
 #include "platform/region_geometry.h"
+#include "platform/top_windows_win32.h"
 #include "platform/win32_handles.h"
 
 namespace scrimble::win32 {
@@ -60,72 +58,6 @@ bool Near(Point32 a, Point32 b) {
 
 void Fill(HDC dc, const Rect32& rect, DWORD rop) {
     if (!rect.Empty()) ::PatBlt(dc, rect.left, rect.top, Width(rect), Height(rect), rop);
-}
-
-// --- the windows a click takes -----------------------------------------------------
-
-using GetWindowAttribute = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
-
-// Looked up at run time: null where dwmapi.dll cannot be had.
-GetWindowAttribute WindowAttributeReader() {
-    static const auto read = SystemFunction<GetWindowAttribute>(L"dwmapi.dll", "DwmGetWindowAttribute");
-    return read;
-}
-
-bool Listed(HWND window) {
-    if (!::IsWindowVisible(window) || ::IsIconic(window)) return false;
-    // Visible to the system but not drawn: a window on another virtual desktop,
-    // a suspended store app (Windows 8 on; older systems refuse the question).
-    DWORD cloaked = 0;
-    const auto read = WindowAttributeReader();
-    if (read != nullptr && SUCCEEDED(read(window, DWMWA_CLOAKED, &cloaked, sizeof cloaked)) && cloaked != 0) {
-        return false;
-    }
-    // Our tooltips and menu owners; the overlay itself is not up yet.
-    DWORD process = 0;
-    ::GetWindowThreadProcessId(window, &process);
-    if (process == ::GetCurrentProcessId() && (::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0) {
-        return false;
-    }
-    // The desktop behind everything is no window to take: a click there is none.
-    wchar_t name[16] = {};
-    ::GetClassNameW(window, name, 16);
-    return std::wcscmp(name, L"Progman") != 0 && std::wcscmp(name, L"WorkerW") != 0;
-}
-
-// As a capture of the window reads it: with the compositor, its frame bounds
-// (the rectangle takes in resize borders nobody sees).
-bool FrameOf(HWND window, Rect32& frame) {
-    RECT bounds{};
-    const auto read = WindowAttributeReader();
-    if ((read == nullptr || FAILED(read(window, DWMWA_EXTENDED_FRAME_BOUNDS, &bounds, sizeof bounds))) &&
-        !::GetWindowRect(window, &bounds)) {
-        return false;
-    }
-    frame = Rect32{bounds.left, bounds.top, bounds.right, bounds.bottom};
-    return true;
-}
-
-struct FrameListing {
-    Rect32 screen;
-    std::vector<Rect32> frames;
-    std::exception_ptr failure;
-};
-
-BOOL CALLBACK AddFrame(HWND window, LPARAM data) {
-    auto& listing = *reinterpret_cast<FrameListing*>(data);
-    try {
-        Rect32 frame;
-        if (Listed(window) && FrameOf(window, frame)) {
-            const Rect32 shown = Intersection(frame, listing.screen);
-            if (!shown.Empty()) listing.frames.push_back(shown);
-        }
-        return TRUE;
-    } catch (...) {
-        // Not through the system's frames: thrown again once EnumWindows is back.
-        listing.failure = std::current_exception();
-        return FALSE;
-    }
 }
 
 // --- the overlay -------------------------------------------------------------------
@@ -609,10 +541,18 @@ std::optional<Rect32> SelectRegion(HINSTANCE instance, const RegionOverlayInput&
 }
 
 std::vector<Rect32> VisibleWindowFrames(const Rect32& screen) {
-    FrameListing listing{screen, {}, nullptr};
-    ::EnumWindows(&AddFrame, reinterpret_cast<LPARAM>(&listing));
-    if (listing.failure) std::rethrow_exception(listing.failure);
-    return std::move(listing.frames);
+    std::vector<Rect32> frames;
+    for (const ShownWindow& shown : ShownWindows()) {
+        // Not our tooltips and menu owners; the overlay itself is not up yet.
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(shown.window, &process);
+        if (process == ::GetCurrentProcessId() && (::GetWindowLongW(shown.window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0) {
+            continue;
+        }
+        const Rect32 part = Intersection(shown.frame, screen);
+        if (!part.Empty()) frames.push_back(part);
+    }
+    return frames;
 }
 
 }  // namespace scrimble::win32

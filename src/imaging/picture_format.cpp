@@ -1,5 +1,8 @@
 #include "imaging/picture_format.h"
 
+#include "platform/ascii_case.h"
+#include "platform/file_io.h"
+
 namespace scrimble {
 namespace {
 
@@ -19,19 +22,11 @@ const wchar_t* NameOf(PictureFormat format) { return kNames[static_cast<int>(for
 
 namespace {
 
-std::wstring Folded(std::wstring text) {
-    for (wchar_t& c : text) {
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    }
-    return text;
-}
-
 // The extension of the name's last part, dot included; "" where it has none.
 std::wstring ExtensionOfName(const std::wstring& path) {
-    const size_t nameStart = path.find_last_of(L"\\/:");
-    const size_t dot = path.find_last_of(L'.');
-    if (dot == std::wstring::npos || (nameStart != std::wstring::npos && dot < nameStart)) return L"";
-    return path.substr(dot);
+    const std::wstring name = path.substr(FolderOf(path).size());
+    const size_t dot = name.find_last_of(L'.');
+    return dot == std::wstring::npos ? L"" : name.substr(dot);
 }
 
 }  // namespace
@@ -52,16 +47,16 @@ int AutoSaveIndexOf(PictureFormat format) {
 
 std::optional<PictureFormat> FormatNamed(const std::wstring& name) {
     for (const PictureFormat format : {PictureFormat::Bmp, PictureFormat::Png, PictureFormat::Jpeg}) {
-        if (Folded(name) == Folded(NameOf(format))) return format;
+        if (AsciiUpperCase(name) == NameOf(format)) return format;
     }
     return std::nullopt;
 }
 
 SaveAsTarget SaveAsTargetFor(const std::wstring& typedPath, PictureFormat chosenType) {
-    const std::wstring extension = Folded(ExtensionOfName(typedPath));
-    if (extension == L".png") return {typedPath, PictureFormat::Png};
-    if (extension == L".jpg" || extension == L".jpeg") return {typedPath, PictureFormat::Jpeg};
-    if (extension == L".bmp") return {typedPath, PictureFormat::Bmp};
+    const std::wstring extension = AsciiUpperCase(ExtensionOfName(typedPath));
+    if (extension == L".PNG") return {typedPath, PictureFormat::Png};
+    if (extension == L".JPG" || extension == L".JPEG") return {typedPath, PictureFormat::Jpeg};
+    if (extension == L".BMP") return {typedPath, PictureFormat::Bmp};
     return {typedPath + ExtensionOf(chosenType), chosenType};
 }
 

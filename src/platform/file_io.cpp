@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/ascii_case.h"
 #include "platform/errors.h"
 #include "platform/file_io_system.h"
 
@@ -36,10 +37,8 @@ namespace {
 // Windows reads the part before the first dot, blanks at its end dropped, as
 // the device name: "nul.bmp" and "NUL .txt.bmp" both stand for NUL.
 bool NamesADevice(const std::wstring& name) {
-    std::wstring stem = name.substr(0, name.find(L'.'));
+    std::wstring stem = AsciiUpperCase(name.substr(0, name.find(L'.')));
     while (!stem.empty() && stem.back() == L' ') stem.pop_back();
-    std::transform(stem.begin(), stem.end(), stem.begin(),
-                   [](wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c; });
     if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL") return true;
     if (stem.size() != 4 || (stem.compare(0, 3, L"COM") != 0 && stem.compare(0, 3, L"LPT") != 0)) return false;
     const wchar_t digit = stem[3];

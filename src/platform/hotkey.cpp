@@ -1,8 +1,9 @@
 #include "platform/hotkey.h"
 
-#include <cwctype>
 #include <iterator>
 #include <vector>
+
+#include "platform/ascii_case.h"
 
 namespace scrimble {
 namespace {
@@ -34,11 +35,6 @@ constexpr unsigned kControlShift = 0x1;
 constexpr unsigned kControlCtrl = 0x2;
 constexpr unsigned kControlAlt = 0x4;
 
-std::wstring Folded(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-    return text;
-}
-
 std::wstring Trimmed(const std::wstring& text) {
     const size_t first = text.find_first_not_of(L' ');
     if (first == std::wstring::npos) return L"";
@@ -56,21 +52,21 @@ std::wstring KeyText(int key) {
 }
 
 std::optional<int> KeyNamed(const std::wstring& name) {
-    const std::wstring folded = Folded(name);
-    if (folded.size() == 1 && ((folded[0] >= L'a' && folded[0] <= L'z') || (folded[0] >= L'0' && folded[0] <= L'9'))) {
-        return static_cast<int>(std::towupper(folded[0]));
+    const std::wstring folded = AsciiUpperCase(name);
+    if (folded.size() == 1 && ((folded[0] >= L'A' && folded[0] <= L'Z') || (folded[0] >= L'0' && folded[0] <= L'9'))) {
+        return static_cast<int>(folded[0]);
     }
-    if (folded.size() >= 2 && folded[0] == L'f' && folded.find_first_not_of(L"0123456789", 1) == std::wstring::npos) {
+    if (folded.size() >= 2 && folded[0] == L'F' && folded.find_first_not_of(L"0123456789", 1) == std::wstring::npos) {
         const int number = std::stoi(folded.substr(1, 3));
         if (number >= 1 && number <= kF24 - kF1 + 1) return kF1 + number - 1;
         return std::nullopt;
     }
-    if (folded.size() == 4 && folded.compare(0, 2, L"0x") == 0 &&
-        folded.find_first_not_of(L"0123456789abcdef", 2) == std::wstring::npos) {
+    if (folded.size() == 4 && folded.compare(0, 2, L"0X") == 0 &&
+        folded.find_first_not_of(L"0123456789ABCDEF", 2) == std::wstring::npos) {
         return std::stoi(folded.substr(2), nullptr, 16);
     }
     for (const KeyName& entry : kKeyNames) {
-        if (Folded(entry.name) == folded) return entry.key;
+        if (AsciiUpperCase(entry.name) == folded) return entry.key;
     }
     return std::nullopt;
 }
@@ -102,9 +98,9 @@ std::optional<Hotkey> ParseHotkey(const std::wstring& text) {
     for (size_t i = 0; i + 1 < parts.size(); ++i) {
         int bit = 0;
         for (const ModifierName& modifier : kModifierNames) {
-            if (Folded(modifier.name) == Folded(parts[i])) bit = modifier.bit;
+            if (AsciiUpperCase(modifier.name) == AsciiUpperCase(parts[i])) bit = modifier.bit;
         }
-        if (Folded(parts[i]) == L"control") bit = kModControl;
+        if (AsciiUpperCase(parts[i]) == L"CONTROL") bit = kModControl;
         if (bit == 0 || (hotkey.modifiers & bit) != 0) return std::nullopt;
         hotkey.modifiers |= bit;
     }

@@ -122,8 +122,7 @@ private:
 // The folder of the dialog's result with the name as typed: Windows keeps
 // "shot.jpg" with the PNG type chosen, Wine's result is "shot.jpg.png".
 std::wstring AsTyped(const std::wstring& result, const std::wstring& typed) {
-    const size_t nameStart = typed.find_last_of(L"\\/:");
-    const std::wstring name = nameStart == std::wstring::npos ? typed : typed.substr(nameStart + 1);
+    const std::wstring name = typed.substr(FolderOf(typed).size());
     return name.empty() ? result : FolderOf(result) + name;
 }
 

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "platform/monitors_win32.h"
 #include "platform/ole_win32.h"
 #include "platform/rect.h"
+#include "platform/top_windows_win32.h"
 #include "platform/twips.h"
 
 namespace scrimble::win32 {
@@ -309,24 +311,25 @@ NativeHandle WindowsServices::FrontWindowOfOthers() {
     // A click on the icon brings the task bar to the front; the window the
     // user was in is the next one down that is neither ours nor the shell's.
     const auto isOthers = [](HWND window) {
-        if (window == nullptr || !::IsWindowVisible(window) || ::IsIconic(window)) return false;
         DWORD process = 0;
         ::GetWindowThreadProcessId(window, &process);
         if (process == ::GetCurrentProcessId()) return false;
         if ((::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0) return false;
         wchar_t name[64] = {};
         ::GetClassNameW(window, name, 64);
-        for (const wchar_t* shell : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd", L"NotifyIconOverflowWindow",
-                                     L"Progman", L"WorkerW", L"#32768", L"__winex11_standalone_tray"}) {
+        for (const wchar_t* shell : {L"Shell_TrayWnd", L"Shell_SecondaryTrayWnd", L"NotifyIconOverflowWindow", L"#32768",
+                                     L"__winex11_standalone_tray"}) {
             if (std::wcscmp(name, shell) == 0) return false;
         }
-        RECT rect{};
-        return ::GetWindowRect(window, &rect) && rect.right > rect.left && rect.bottom > rect.top;
+        return true;
     };
+    const std::vector<ShownWindow> shown = ShownWindows();
     HWND front = ::GetForegroundWindow();
-    for (HWND window = isOthers(front) ? front : ::GetTopWindow(nullptr); window != nullptr;
-         window = ::GetWindow(window, GW_HWNDNEXT)) {
-        if (isOthers(window)) return reinterpret_cast<NativeHandle>(window);
+    const bool frontShown =
+        std::any_of(shown.begin(), shown.end(), [&](const ShownWindow& window) { return window.window == front; });
+    if (frontShown && isOthers(front)) return reinterpret_cast<NativeHandle>(front);
+    for (const ShownWindow& window : shown) {
+        if (isOthers(window.window)) return reinterpret_cast<NativeHandle>(window.window);
     }
     return 0;
 }

@@ -35,6 +35,17 @@ struct CaptureSources {
 using OptionsDialog =
     std::function<std::optional<Options>(const Options& current, const std::array<bool, kKeyCommandCount>& refused)>;
 
+// How a capture command came; its steps (mainHide, Capture, mainShow) read it.
+struct CaptureStart {
+    // Started by a system-wide key or the icon's menu while another program
+    // is in front, which stays in front.
+    bool fromElsewhere = false;
+    // The window a kind-2 capture takes where it is not the foreground one.
+    NativeHandle window = 0;
+    // The icon's menu was on the screen until a moment ago.
+    bool afterMenu = false;
+};
+
 class frmMain {
 public:
     frmMain(forms::Form& form, Services& services, CaptureSources capture);
@@ -145,11 +156,7 @@ public:
 
 private:
     void WireEvents();
-    // `fromElsewhere`: started by a system-wide key or the icon's menu while
-    // another program is in front, which stays in front. `window`: the
-    // window a kind-2 capture takes where it is not the foreground one.
-    void RunCaptureCommand(int16_t kind, int waitAboveListIndex, bool fromElsewhere = false,
-                           NativeHandle window = 0);
+    void RunCaptureCommand(int16_t kind, int waitAboveListIndex, CaptureStart start = {});
     // Shows the window again, saves what was captured (`captured`: only the
     // clipboard failed) and tells the message.
     void EndFailedCapture(const std::wstring& message, bool captured);
@@ -175,16 +182,11 @@ private:
     // could not, no save tries again.
     bool settingsKept_ = true;
     CaptureSources capture_;
-    // Whether the window showed when the command under way hid it, and
-    // whether that command came from elsewhere.
+    // The command under way: how it came, whether the window showed when it
+    // hid it, and whether the user cancelled the region (nothing changes).
+    CaptureStart start_;
     bool shownBeforeCapture_ = true;
-    bool captureFromElsewhere_ = false;
-    // Set by Capture when the user cancelled the region: nothing changes.
     bool captureCancelled_ = false;
-    // Set when a command comes from the icon's menu, which was on the screen
-    // until a moment ago.
-    bool menuClosing_ = false;
-    NativeHandle captureWindow_ = 0;
     // The keys the last registration could not have.
     std::array<bool, kKeyCommandCount> keysRefused_{};
     // The last file auto-save wrote, without its extension: the name Save As

@@ -1,5 +1,6 @@
 #include "ui/frmOptions.h"
 
+#include <iterator>
 #include <string>
 
 #include "platform/hotkey.h"
@@ -13,8 +14,11 @@ using ui::OptionsControl;
 
 forms::Control& At(forms::Form& form, OptionsControl control) { return forms::ControlAt(form, control); }
 
-frmOptions::KeyRow Row(forms::Form& form, OptionsControl key, OptionsControl on, OptionsControl state) {
-    return {At(form, key), At(form, on), At(form, state)};
+static_assert(std::size(ui::kOptionsKeyRows) == kKeyCommandCount);
+
+frmOptions::KeyRow Row(forms::Form& form, std::size_t command) {
+    const ui::OptionsKeyRow& row = ui::kOptionsKeyRows[command];
+    return {At(form, row.key), At(form, row.on), At(form, row.state)};
 }
 
 constexpr const wchar_t* kRefused = L"使用中";
@@ -24,10 +28,7 @@ constexpr const wchar_t* kRefused = L"使用中";
 frmOptions::frmOptions(forms::Form& form, Services& services, const Options& current,
                        const std::array<bool, kKeyCommandCount>& refused, std::size_t commandCount)
     : Me(form),
-      keyRows{{Row(form, OptionsControl::hkScreen, OptionsControl::chkScreen, OptionsControl::lblScreenState),
-               Row(form, OptionsControl::hkWindow, OptionsControl::chkWindow, OptionsControl::lblWindowState),
-               Row(form, OptionsControl::hkRegion, OptionsControl::chkRegion, OptionsControl::lblRegionState),
-               Row(form, OptionsControl::hkLast, OptionsControl::chkLast, OptionsControl::lblLastState)}},
+      keyRows{{Row(form, 0), Row(form, 1), Row(form, 2), Row(form, 3)}},
       chkTray(At(form, OptionsControl::chkTray)),
       chkCursor(At(form, OptionsControl::chkCursor)),
       cmdOK(At(form, OptionsControl::cmdOK)),

@@ -14,23 +14,6 @@ constexpr const char* kControlNames[] = {SCRIMBLE_OPTIONS_CONTROLS(SCRIMBLE_ROW_
 
 const char* Name(OptionsControl control) { return kControlNames[static_cast<int>(control)]; }
 
-// A key's row inside the frame: its name, the key, the check box that turns
-// it on, and where a key that cannot be had says so; one for each
-// KeyCommand, in its order.
-struct KeyRow {
-    const wchar_t* name;
-    OptionsControl label, key, on, state;
-};
-constexpr KeyRow kKeyRows[] = {
-    {L"画面全体", OptionsControl::lblScreenKey, OptionsControl::hkScreen, OptionsControl::chkScreen,
-     OptionsControl::lblScreenState},
-    {L"アクティブウィンドウ", OptionsControl::lblWindowKey, OptionsControl::hkWindow, OptionsControl::chkWindow,
-     OptionsControl::lblWindowState},
-    {L"範囲", OptionsControl::lblRegionKey, OptionsControl::hkRegion, OptionsControl::chkRegion,
-     OptionsControl::lblRegionState},
-    {L"前回の範囲", OptionsControl::lblLastKey, OptionsControl::hkLast, OptionsControl::chkLast,
-     OptionsControl::lblLastState},
-};
 constexpr int kFirstRowTop = 300;
 constexpr int kRowPitch = 420;
 
@@ -42,7 +25,7 @@ std::vector<ControlSpec> Rows() {
          nullptr}};
     int top = kFirstRowTop;
     int tab = 0;
-    for (const KeyRow& row : kKeyRows) {
+    for (const OptionsKeyRow& row : kOptionsKeyRows) {
         rows.push_back({Name(row.label), ControlKind::Label, frame, {120, top + 45, 1800, 240}, kNoTabStop, row.name,
                         nullptr});
         rows.push_back({Name(row.key), ControlKind::HotkeyBox, frame, {1980, top, 1620, 300}, tab++, L"", nullptr});

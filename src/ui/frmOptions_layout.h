@@ -22,6 +22,24 @@ inline constexpr int kFirstOptionsControlId = 1100;
 
 enum class OptionsControl : int { SCRIMBLE_OPTIONS_CONTROLS(SCRIMBLE_ROW_ENUM) };
 
+// A key's row inside the frame: its name, the key, the check box that turns
+// it on, and where a key that cannot be had says so; one for each
+// KeyCommand, in its order.
+struct OptionsKeyRow {
+    const wchar_t* name;
+    OptionsControl label, key, on, state;
+};
+inline constexpr OptionsKeyRow kOptionsKeyRows[] = {
+    {L"画面全体", OptionsControl::lblScreenKey, OptionsControl::hkScreen, OptionsControl::chkScreen,
+     OptionsControl::lblScreenState},
+    {L"アクティブウィンドウ", OptionsControl::lblWindowKey, OptionsControl::hkWindow, OptionsControl::chkWindow,
+     OptionsControl::lblWindowState},
+    {L"範囲", OptionsControl::lblRegionKey, OptionsControl::hkRegion, OptionsControl::chkRegion,
+     OptionsControl::lblRegionState},
+    {L"前回の範囲", OptionsControl::lblLastKey, OptionsControl::hkLast, OptionsControl::chkLast,
+     OptionsControl::lblLastState},
+};
+
 const std::vector<forms::ControlSpec>& OptionsLayout();
 
 }  // namespace scrimble::ui

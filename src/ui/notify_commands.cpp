@@ -69,10 +69,10 @@ void frmMain::Form_Hotkey(int id) {
     // Pressed in our own window, a key is F1, F2, F3 or Shift+F3; pressed in
     // another program, that program stays in front.
     const bool fromElsewhere = !Me.Peer().InForeground();
-    if (id == IdOf(KeyCommand::FullScreen)) RunCaptureCommand(kCaptureFullScreen, 1, fromElsewhere);
-    if (id == IdOf(KeyCommand::ActiveWindow)) RunCaptureCommand(kCaptureForegroundWindow, 0, fromElsewhere);
-    if (id == IdOf(KeyCommand::Region)) RunCaptureCommand(kCaptureRegion, 1, fromElsewhere);
-    if (id == IdOf(KeyCommand::LastRegion)) RunCaptureCommand(kCaptureLastRegion, 1, fromElsewhere);
+    if (id == IdOf(KeyCommand::FullScreen)) RunCaptureCommand(kCaptureFullScreen, 1, {fromElsewhere});
+    if (id == IdOf(KeyCommand::ActiveWindow)) RunCaptureCommand(kCaptureForegroundWindow, 0, {fromElsewhere});
+    if (id == IdOf(KeyCommand::Region)) RunCaptureCommand(kCaptureRegion, 1, {fromElsewhere});
+    if (id == IdOf(KeyCommand::LastRegion)) RunCaptureCommand(kCaptureLastRegion, 1, {fromElsewhere});
 }
 
 void frmMain::Form_Minimized() {
@@ -99,21 +99,20 @@ void frmMain::NotifyIcon_Menu(int x, int y) {
     const int chosen = services.PopupMenu(entries, x, y);
     // The menu ran a message loop of its own: the session may have ended.
     if (services.Ending()) return;
-    menuClosing_ = true;
+    const CaptureStart afterMenu{true, 0, true};
     switch (chosen) {
         // What is under the menu, once it has gone; the window, if it shows,
         // hides as for F1.
-        case kMenuFullScreen: RunCaptureCommand(kCaptureFullScreen, 1, true); break;
-        case kMenuActiveWindow: RunCaptureCommand(kCaptureForegroundWindow, 0, true, front); break;
-        case kMenuRegion: RunCaptureCommand(kCaptureRegion, 1, true); break;
-        case kMenuLastRegion: RunCaptureCommand(kCaptureLastRegion, 1, true); break;
+        case kMenuFullScreen: RunCaptureCommand(kCaptureFullScreen, 1, afterMenu); break;
+        case kMenuActiveWindow: RunCaptureCommand(kCaptureForegroundWindow, 0, {true, front, true}); break;
+        case kMenuRegion: RunCaptureCommand(kCaptureRegion, 1, afterMenu); break;
+        case kMenuLastRegion: RunCaptureCommand(kCaptureLastRegion, 1, afterMenu); break;
         case kMenuOpenFolder: cmdExplorer_Click(); break;
         case kMenuShowWindow: NotifyIcon_Open(); break;
         case kMenuOptions: ShowOptions(); break;
         case kMenuExit: Form_Unload(); break;
         default: break;
     }
-    menuClosing_ = false;
 }
 
 void frmMain::Form_SystemMenu(int id) {

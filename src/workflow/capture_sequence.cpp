@@ -36,9 +36,8 @@ void frmMain::cmdRegion_Click() { RunCaptureCommand(kCaptureRegion, 1); }
 
 void frmMain::LastRegion_Click() { RunCaptureCommand(kCaptureLastRegion, 1); }
 
-void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex, bool fromElsewhere, NativeHandle window) {
-    captureFromElsewhere_ = fromElsewhere;
-    captureWindow_ = window;
+void frmMain::RunCaptureCommand(int16_t kind, int waitAboveListIndex, CaptureStart start) {
+    start_ = start;
     captureCancelled_ = false;
     mainHide();
     // A close or the end of the session handled during a message pass has
@@ -86,14 +85,13 @@ void frmMain::mainHide() {
     services.DoEvents();
     // A capture must not contain our own window, nor the icon's menu that
     // has just closed; with neither on the screen there is nothing to wait for.
-    if (shownBeforeCapture_ || menuClosing_) services.WaitForScreenUpdate();
-    menuClosing_ = false;
+    if (shownBeforeCapture_ || start_.afterMenu) services.WaitForScreenUpdate();
 }
 
 void frmMain::mainShow() {
     if (!shownBeforeCapture_) return;
     // Captured from another program: that one keeps the front.
-    if (captureFromElsewhere_) {
+    if (start_.fromElsewhere) {
         Me.Peer().ShowInactive();
     } else {
         Me.SetVisible(true);
@@ -122,7 +120,7 @@ void frmMain::Capture(const int16_t& intCaptureKind) {
     if (intCaptureKind == kCaptureFullScreen) {
         imgPicArea.SetPicture(capture_.fullScreen(cursor));
     } else if (intCaptureKind == kCaptureForegroundWindow) {
-        imgPicArea.SetPicture(captureWindow_ != 0 ? capture_.window(captureWindow_, cursor)
+        imgPicArea.SetPicture(start_.window != 0 ? capture_.window(start_.window, cursor)
                                                   : capture_.foregroundWindow(cursor));
     } else if (intCaptureKind == kCaptureRegion) {
         const Rect32 screen = services.VirtualScreen();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ascii_case.h"
+
 namespace scrimble::test {
 
 int FakeServices::CallCount(const std::string& name) const {
@@ -26,22 +28,12 @@ void FakeServices::ClipboardSetPicture(const PicturePtr& picture) {
     clipboardPictures.push_back(picture);
 }
 
-namespace {
-
-std::wstring Folded(std::wstring name) {
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; });
-    return name;
-}
-
-}  // namespace
-
 bool FakeServices::SavePicture(const PicturePtr& picture, const std::wstring& path, PictureFormat format,
                                ExistingFile existing) {
     calls.push_back("SavePicture");
     if (onSavePicture) onSavePicture();
     if (saveError) throw *saveError;
-    const auto taken = [&](const std::wstring& file) { return Folded(file) == Folded(path); };
+    const auto taken = [&](const std::wstring& file) { return AsciiUpperCase(file) == AsciiUpperCase(path); };
     if (existing == ExistingFile::Keep && std::any_of(existingFiles.begin(), existingFiles.end(), taken)) return false;
     savedPictures.emplace_back(path, picture);
     savedFormats.push_back(format);

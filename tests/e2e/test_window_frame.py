@@ -167,7 +167,11 @@ def test_full_screen_takes_no_tooltip_of_ours(app):
     app.xdotool("mousemove", x, y)
     app.xdotool("mousemove", x + 1, y)  # a move inside the button starts the tooltip's timer
     tips = app.wait_until(lambda: [t for t in app.tree()["tooltips"] if t["visible"]], 10, "the button's tooltip")
-    d.run_command(lambda: app.key("F1"))
+    # Hidden for a few frames only: too short to watch from outside; the file
+    # it saves (a new name each time) tells that it is done.
+    before = d.status_text()
+    app.key("F1")
+    app.wait_until(lambda: d.status_text() != before and "bytes" in d.status_text(), 60, "the capture saved")
     _, image = d.clipboard()
     assert image is not None and image.is_uniform(DESKTOP), \
         f"every pixel of the capture must be the desktop colour, none of the tooltip {tips}"

@@ -119,9 +119,19 @@ def test_active_window_is_the_screen_inside_its_frame(app, rect):
     title, fill = FRONT
     with OtherWindow(app, title, *rect, fill):
         # The click brings Scrimble forward; once it hides, the window in
-        # front is the foreground one again.
+        # front is the foreground one again. Wine now and then leaves its
+        # desktop in front instead: during the delay the user clicks the
+        # window then, as on Windows they would.
         d = Driver(app)
-        clip, saved = capture(app, lambda: d.click(CMD_ACTIVE_WINDOW))
+
+        def click_then_keep_in_front():
+            d.click(CMD_ACTIVE_WINDOW)
+            app.wait_until(lambda: not d.mapped(), 30, "Scrimble to hide")
+            if not app.tree(title)["foreground"]:
+                r = app.tree(title)["client_origin"]
+                app.click_screen(r["x"] + 5, r["y"] + 5)
+
+        clip, saved = capture(app, click_then_keep_in_front)
         check_capture(app, checks, title, clip, saved)
     if app.dwm_log is not None:
         main = app.tree()["hwnd"]
